@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <regex>
+#include <cctype>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -23,6 +23,15 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
+// "SECONDS " with at least one digit before the point and exactly six after it.
+bool startsWithTime(const std::string& line) {
+    const size_t point = line.find('.');
+    if (point == 0 || point == std::string::npos || line.size() < point + 8) return false;
+    for (size_t i = 0; i < point + 7; ++i)
+        if (i != point && !std::isdigit(static_cast<unsigned char>(line[i]))) return false;
+    return line[point + 7] == ' ';
+}
+
 TEST(LogOutput, WritesOneLinePerMessageWithTheBytesTheMessageHas) {
     TempDir dir;
     LogOutput log(dir.file("midi.log"));
@@ -30,16 +39,15 @@ TEST(LogOutput, WritesOneLinePerMessageWithTheBytesTheMessageHas) {
     log.shortMsg(0x7F3C90);    // note on, 3 bytes
     log.shortMsg(0x28C0);      // program change, 2 bytes
     log.shortMsg(0x0040B1);    // controller with value 0: the zero byte is kept
-    log.shortMsg(0x3C80);      // note off with velocity 0 packed as 2 bytes: still 3 on the wire
+    log.shortMsg(0x3C80);      // note off packed without its zero velocity: still 3 bytes
     log.shortMsg(0xFFFF28C1);  // stray high bits are not part of a short message
     log.close();
 
     const auto got = lines(readFile(dir.file("midi.log")));
     ASSERT_EQ(got.size(), 5u);
-    const std::regex time("^[0-9]+\\.[0-9]{6} ");
     const char* bytes[] = {"90 3C 7F", "C0 28", "B1 40 00", "80 3C 00", "C1 28"};
     for (size_t i = 0; i < got.size(); ++i) {
-        EXPECT_TRUE(std::regex_search(got[i], time)) << got[i];
+        EXPECT_TRUE(startsWithTime(got[i])) << got[i];
         EXPECT_EQ(got[i].substr(got[i].find(' ') + 1), bytes[i]) << got[i];
     }
 }

@@ -1,0 +1,17 @@
+# muto_add_fuzz_target(NAME SOURCES ... LIBS ... CORPUS dir...)
+# With clang and MUTO_FUZZ a libFuzzer binary; otherwise a plain main that replays the corpus
+# (every file whole and cut short at many lengths). Either way a ctest runs the corpus once.
+function(muto_add_fuzz_target name)
+    cmake_parse_arguments(F "" "" "SOURCES;LIBS;CORPUS" ${ARGN})
+    if(MUTO_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        add_executable(${name} ${F_SOURCES})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    else()
+        add_executable(${name} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+    endif()
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    if(MUTO_BUILD_TESTS AND F_CORPUS)
+        add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 ${F_CORPUS})
+    endif()
+endfunction()

@@ -1,0 +1,213 @@
+#include "core/controls.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace muto {
+
+void Control::setVisible(bool v) {
+    if (visible_ == v) return;
+    visible_ = v;
+    notify();
+}
+
+void Control::setEnabled(bool e) {
+    if (enabled_ == e) return;
+    enabled_ = e;
+    notify();
+}
+
+void Control::setGeometry(const Rect& r) {
+    if (geometry_ == r) return;
+    geometry_ = r;
+    notify();
+}
+
+void Control::setLeft(int left) {
+    setGeometry({left, geometry_.top, geometry_.width, geometry_.height});
+}
+void Control::setTop(int top) {
+    setGeometry({geometry_.left, top, geometry_.width, geometry_.height});
+}
+void Control::setWidth(int width) {
+    setGeometry({geometry_.left, geometry_.top, width, geometry_.height});
+}
+void Control::setHeight(int height) {
+    setGeometry({geometry_.left, geometry_.top, geometry_.width, height});
+}
+
+void Control::setTag(std::string tag) {
+    if (tag_ == tag) return;
+    tag_ = std::move(tag);
+    notify();
+}
+
+void ListBox::addItem(std::string text, int32_t itemData) {
+    items_.push_back(std::move(text));
+    itemData_.push_back(itemData);
+    notify();
+}
+
+void ListBox::clear() {
+    items_.clear();
+    itemData_.clear();
+    listIndex_ = -1;
+    notify();
+}
+
+std::string ListBox::text() const {
+    if (listIndex_ < 0) return {};
+    return items_[static_cast<size_t>(listIndex_)];
+}
+
+int32_t ListBox::selectedItemData() const {
+    if (listIndex_ < 0) return 0;
+    return itemData_[static_cast<size_t>(listIndex_)];
+}
+
+bool ListBox::setListIndex(int i) {
+    if (i < -1 || i >= listCount()) return false;
+    if (i == listIndex_) return true;
+    listIndex_ = i;
+    notify();
+    if (onClick) onClick();
+    return true;
+}
+
+bool CheckBox::setValue(int v) {
+    if (v < 0 || v > 2) return false;
+    if (v == value_) return true;
+    value_ = v;
+    notify();
+    if (onClick) onClick();
+    return true;
+}
+
+void ScrollBar::setRange(int min, int max, int smallChange, int largeChange) {
+    min_ = min;
+    max_ = max;
+    smallChange_ = smallChange;
+    largeChange_ = largeChange;
+    value_ = std::clamp(value_, std::min(min, max), std::max(min, max));
+    notify();
+}
+
+bool ScrollBar::inRange(int v) const {
+    return v >= std::min(min_, max_) && v <= std::max(min_, max_);
+}
+
+bool ScrollBar::setValue(int v) {
+    if (!inRange(v)) return false;
+    if (v == value_) return true;
+    value_ = v;
+    notify();
+    if (onChange) onChange();
+    return true;
+}
+
+bool ScrollBar::dragTo(int v) {
+    if (!inRange(v)) return false;
+    if (v != value_) {
+        value_ = v;
+        notify();
+    }
+    if (onScroll) onScroll();
+    return true;
+}
+
+void ScrollBar::endDrag() {
+    if (onChange) onChange();
+}
+
+void Label::setCaption(std::string c) {
+    if (caption_ == c) return;
+    caption_ = std::move(c);
+    notify();
+}
+
+void Label::setForeColor(Colour c) {
+    if (foreColor_ == c) return;
+    foreColor_ = c;
+    notify();
+}
+
+void Label::setBackColor(Colour c) {
+    if (backColor_ == c) return;
+    backColor_ = c;
+    notify();
+}
+
+void Label::setBackTransparent(bool t) {
+    if (backTransparent_ == t) return;
+    backTransparent_ = t;
+    notify();
+}
+
+void Label::setFontBold(bool b) {
+    if (fontBold_ == b) return;
+    fontBold_ = b;
+    notify();
+}
+
+void Shape::setLit(bool lit) {
+    if (lit_ == lit) return;
+    lit_ = lit;
+    notify();
+}
+
+void Shape::setBackColor(Colour c) {
+    if (backColor_ == c) return;
+    backColor_ = c;
+    notify();
+}
+
+void Shape::setBorderColor(Colour c) {
+    if (borderColor_ == c) return;
+    borderColor_ = c;
+    notify();
+}
+
+void Shape::setBordered(bool b) {
+    if (bordered_ == b) return;
+    bordered_ = b;
+    notify();
+}
+
+int Shape::role() const {
+    int r = -1;
+    const std::string& t = tag();
+    std::from_chars(t.data(), t.data() + t.size(), r);
+    return r;
+}
+
+void PictureBox::setPicture(std::string path) {
+    if (picture_ == path) return;
+    picture_ = std::move(path);
+    notify();
+}
+
+void Window::setCaption(std::string c) {
+    if (caption_ == c) return;
+    caption_ = std::move(c);
+    notify();
+}
+
+void Window::setPicture(std::string path) {
+    if (picture_ == path) return;
+    picture_ = std::move(path);
+    notify();
+}
+
+void Window::setHeightTwips(int twips) {
+    if (heightTwips_ == twips) return;
+    heightTwips_ = twips;
+    notify();
+}
+
+void Button::setCaption(std::string c) {
+    if (caption_ == c) return;
+    caption_ = std::move(c);
+    notify();
+}
+
+}  // namespace muto

@@ -1,0 +1,220 @@
+// The main window: its controls, the state every handler shares, and the wiring of each
+// control's events to the class that owns the handler.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/control_array.h"
+#include "core/controls.h"
+#include "core/services.h"
+
+namespace muto {
+
+class MidiOut;
+class KeyMap;
+class ChannelControls;
+class KeyInput;
+class KeyDisplay;
+class Startup;
+
+// The marker of a key that is not held; distinct from every alteration -2..+2.
+constexpr int16_t kNotHeld = INT16_MIN;
+
+// Shift bits passed with key events.
+constexpr int kShiftMask = 1;
+constexpr int kCtrlMask = 2;
+constexpr int kAltMask = 4;
+
+// One recorded key event.
+struct PerfEvent {
+    int16_t keyCode = 0;
+    int16_t isDown = 0;
+    float time = 0;  // seconds since local midnight
+};
+
+struct Services {
+    MidiDevice& midi;
+    Dialogs& dialogs;
+    Clock& clock;
+    KeyboardLeds& leds;
+    EventPump& pump;
+    PictureLoader& pictures;
+    std::string programDir;  // without a trailing slash
+};
+
+class Form1 {
+public:
+    explicit Form1(Services services);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Start-up. False when the MIDI output could not be opened: the program ends without
+    // showing its window.
+    bool load();
+    // Marks the window shown (handlers give the focus back only while it is).
+    void show();
+    // A request to close the window. False while a playback runs (refused); otherwise the MIDI
+    // output is closed and the window may close.
+    bool queryUnload();
+
+    // Gives the keyboard focus to a control; passed on to the circle-touch surface when that
+    // mode is on. Nothing happens while the window is not shown.
+    void setFocus(Control& control);
+    const Control* focused() const { return focused_; }
+
+    // Every control, for a view to draw and observe.
+    void forEachControl(const std::function<void(Control&)>& fn);
+    void setObserver(ControlObserver* observer);
+    ControlObserver* observer() const { return observer_; }
+    // The control of a name and index, or nullptr.
+    Control* findControl(std::string_view name, int index = -1);
+
+    // The program folder joined with a file name given as "\name" (the leading backslash of
+    // the window's paths becomes a slash).
+    std::string programPath(const std::string& name) const;
+
+    Services services;
+
+    // --- Controls -------------------------------------------------------------------------
+    Window form{"Form1"};
+    PictureBox Picture1{"Picture1"};
+    PictureBox pic_CircleTouch{"pic_CircleTouch"};
+    PictureBox img_ControlPanel{"img_ControlPanel"};
+    PictureBox pic_ProgBack{"pic_ProgBack"};
+    PictureBox pic_Palette{"pic_Palette"};
+    PictureBox ucAniGIF1{"ucAniGIF1"};
+
+    ListBox cmb_key{"cmb_key"};
+    ListBox cmb_RecMax{"cmb_RecMax"};
+    ControlArray<ListBox> cmb_inst{"cmb_inst"};
+    ControlArray<ListBox> cmb_OctShift{"cmb_OctShift"};
+    ControlArray<ListBox> cmb_volume{"cmb_volume"};
+
+    ControlArray<CheckBox> chk_damper{"chk_damper"};
+    CheckBox chk_ESync{"chk_ESync"};
+    CheckBox chk_caption{"chk_caption"};
+    CheckBox chk_CaptionKor{"chk_CaptionKor"};
+    CheckBox chk_KeyOutline{"chk_KeyOutline"};
+    CheckBox chk_CircleTouch{"chk_CircleTouch"};
+    CheckBox chk_AniGif{"chk_AniGif"};
+    CheckBox chk_KeysetMode{"chk_KeysetMode"};
+    CheckBox chk_BScr{"chk_BScr"};
+
+    ControlArray<ScrollBar> vbar_Effect{"vbar_Effect"};
+    ControlArray<Label> lbl_effect{"lbl_effect"};
+
+    Button cmd_record{"cmd_record"};
+    Button cmd_play{"cmd_play"};
+    Button cmd_pause{"cmd_pause"};
+    Button cmd_open{"cmd_open"};
+    Button cmd_save{"cmd_save"};
+    Button cmd_KeysetSave{"cmd_KeysetSave"};
+    Button cmd_KeysetOpen{"cmd_KeysetOpen"};
+    Button cmd_KeySetDefault{"cmd_KeySetDefault"};
+    Button cmd_AniGif{"cmd_AniGif"};
+    Button cmd_SaveConfig{"cmd_SaveConfig"};
+    ControlArray<Button> cmd_SavePlayPos{"cmd_SavePlayPos"};
+
+    ControlArray<Shape> shp_key{"shp_key"};
+    ControlArray<Shape> shp_img{"shp_img"};
+    ControlArray<Shape> shp_piano{"shp_piano"};
+    Shape shp_BScr{"shp_BScr"};
+    Shape shp_progress{"shp_progress"};
+    Shape shp_StartPos{"shp_StartPos"};
+
+    ControlArray<Label> lbl_KeyCaption{"lbl_KeyCaption"};
+    ControlArray<Label> lbl_note{"lbl_note"};
+    ControlArray<Label> Label1{"Label1"};
+    ControlArray<Label> Label2{"Label2"};
+    ControlArray<Label> lbl_chk{"lbl_chk"};
+    ControlArray<Label> lbl_Color{"lbl_Color"};
+    ControlArray<Label> lbl_CircleColor{"lbl_CircleColor"};
+    Label lbl_BottomUD{"lbl_BottomUD"};
+    Label lbl_Home{"lbl_Home"};
+
+    // --- Shared state ---------------------------------------------------------------------
+    int32_t midiOutHandle = 0;
+    std::array<uint8_t, 256> keyNote{};
+    std::array<int16_t, 256> keyAlter{};
+    std::array<int16_t, 256> heldAlter{};
+    // The note a held key sounded at its key-down; its note-off names this note even when the
+    // key map changed while the key was held.
+    std::array<int16_t, 256> heldNote{};
+    std::array<int16_t, 256> keyStaffTop{};
+    std::array<int16_t, 256> keyNoteSign{};
+    std::array<uint8_t, 256> keyMarker{};
+    uint8_t nextMarker = 0;
+    bool synthKeyActive = false;
+    std::array<uint8_t, 256> keyboardState{};
+    std::array<int16_t, 7> scaleSteps{};
+    std::array<std::string, 7> solfegeNames{};
+    std::array<int16_t, 15> sigDegreeShift{};
+    Colour pressColor = 0;
+    std::array<Colour, 8> circleColors{};
+    std::array<int16_t, 2> typedProgram{};
+    float playSpeed = 0;
+
+    // Modifiers and degree accidentals of the key input.
+    bool sharpHeld = false;
+    bool flatHeld = false;
+    bool keyAlterEditMode = false;
+    std::array<int16_t, 7> degreeAlter{};
+    std::array<int16_t, 7> alteredDegrees{};
+    int16_t alteredDegreeCount = 0;
+
+    // The direction a newly switched-on degree accidental takes: the number in the Tag of the
+    // "#/b" legend over Esc.
+    int degreeAlterDirection() const;
+    void setDegreeAlterDirection(int direction);
+
+    // Recording and playback flags, and the recording store.
+    bool isRecording = false;
+    bool isPlaying = false;
+    bool isPaused = false;
+    int32_t eventCount = 0;
+    int32_t recMaxEvents = 0;
+    std::vector<PerfEvent> perfEvents;
+
+    // The transport buttons' handlers; the recorder and player install theirs.
+    std::function<void()> onOpenClick;
+    std::function<void()> onPlayClick;
+    std::function<void()> onPauseClick;
+    std::function<void()> onRecordClick;
+    std::function<void()> onHelpRequested;  // the "?" legend
+    std::function<void()> onFormDblClick;
+    std::function<void()> onControlPanelDblClick;
+    void cmd_open_Click();
+    void cmd_play_Click();
+    void cmd_pause_Click();
+    void cmd_record_Click();
+
+    // --- Handler classes ------------------------------------------------------------------
+    MidiOut& midi() { return *midi_; }
+    KeyMap& keyMap() { return *keyMap_; }
+    ChannelControls& channels() { return *channels_; }
+    KeyInput& keys() { return *keys_; }
+    KeyDisplay& display() { return *display_; }
+    Startup& startup() { return *startup_; }
+
+private:
+    void createControls();
+    void wireEvents();
+
+    Control* focused_ = nullptr;
+    ControlObserver* observer_ = nullptr;
+    std::unique_ptr<MidiOut> midi_;
+    std::unique_ptr<KeyMap> keyMap_;
+    std::unique_ptr<ChannelControls> channels_;
+    std::unique_ptr<KeyInput> keys_;
+    std::unique_ptr<KeyDisplay> display_;
+    std::unique_ptr<Startup> startup_;
+};
+
+}  // namespace muto

@@ -1,0 +1,81 @@
+// The platform services the model reaches through small interfaces, so that every behaviour can
+// be driven by tests without a display.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace muto {
+
+// The MIDI output device. Messages are packed short messages: status in bits 0-7, first data
+// byte in bits 8-15, second data byte in bits 16-23.
+class MidiDevice {
+public:
+    virtual ~MidiDevice() = default;
+    // 0 when the device is open, otherwise a non-zero code of the backend's own.
+    virtual int open() = 0;
+    virtual void shortMsg(uint32_t message) = 0;
+    virtual void close() = 0;
+};
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Question, Exclamation, Critical };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    std::string title;
+    std::string initDir;
+    std::string filter;  // "Text|*.ext|Other|*.a;*.b"
+    std::string fileName;
+    std::string defaultExt;
+    int flags = 0;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual MsgResult messageBox(const std::string& text, const std::string& title,
+                                 MsgButtons buttons, MsgIcon icon) = 0;
+    // The chosen path, or nothing when the user cancels.
+    virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    // The chosen colour (0x00BBGGRR), or nothing when the user cancels.
+    virtual std::optional<uint32_t> chooseColour(uint32_t initial, int flags) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Seconds since local midnight.
+    virtual double secondsSinceMidnight() = 0;
+};
+
+// Num Lock on the keyboard; a do-nothing implementation stands in where there is none.
+class KeyboardLeds {
+public:
+    virtual ~KeyboardLeds() = default;
+    // Whether the state can be read and set at all.
+    virtual bool available() = 0;
+    virtual bool numLockOn() = 0;
+    virtual void setNumLock(bool on) = 0;
+};
+
+// Lets pending window events run (the window system's message pump).
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    virtual void processEvents() = 0;
+};
+
+enum class PictureStatus { Ok, Missing, Invalid };
+
+// Checks that a file can be shown as a picture (BMP, JPEG or GIF).
+class PictureLoader {
+public:
+    virtual ~PictureLoader() = default;
+    // Missing: the file or its folder does not exist; Invalid: it exists but is no picture.
+    virtual PictureStatus probe(const std::string& path) = 0;
+};
+
+}  // namespace muto

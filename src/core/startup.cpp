@@ -1,0 +1,174 @@
+#include "core/startup.h"
+
+#include <string>
+
+#include "core/form1.h"
+#include "core/gm_names.h"
+#include "core/key_map.h"
+#include "core/midi.h"
+#include "display/key_display.h"
+
+namespace muto {
+
+namespace {
+
+// Loads one picture: the file named in the Tag, else (empty Tag, or a file or folder that does
+// not exist) the default file of the program folder. Any other failure keeps what was shown.
+template <class Target>
+void loadWithFallback(Form1& f, Target& target, const std::string& tag,
+                      const std::string& fallback) {
+    if (!tag.empty()) {
+        PictureStatus st = f.services.pictures.probe(tag);
+        if (st == PictureStatus::Ok) {
+            target.setPicture(tag);
+            return;
+        }
+        if (st == PictureStatus::Invalid) return;
+    } else {
+        target.setPicture("");
+    }
+    std::string def = f.programPath(fallback);
+    if (f.services.pictures.probe(def) == PictureStatus::Ok) target.setPicture(def);
+}
+
+}  // namespace
+
+void Startup::fillLists() {
+    auto names = gmProgramNames();
+    for (size_t n = 0; n < names.size(); ++n) {
+        std::string item = std::to_string(n) + " " + std::string(names[n]);
+        f_.cmb_inst(0).addItem(item);
+        f_.cmb_inst(1).addItem(item);
+    }
+    f_.heldAlter.fill(kNotHeld);
+    for (int v = 120; v >= 10; v -= 5) {
+        f_.cmb_volume(0).addItem(std::to_string(v));
+        f_.cmb_volume(1).addItem(std::to_string(v));
+    }
+    for (const KeySignature& sig : keySignatures())
+        f_.cmb_key.addItem(std::string(sig.text), sig.transpose);
+    for (const char* o : {"-2", "-1", "0", "+1"}) {
+        f_.cmb_OctShift(0).addItem(o);
+        f_.cmb_OctShift(1).addItem(o);
+    }
+    f_.cmb_RecMax.addItem("500Key", 1000);
+    f_.cmb_RecMax.addItem("1000Key", 2000);
+    f_.cmb_RecMax.addItem("2000Key", 4000);
+    f_.cmb_RecMax.addItem("5000Key", 10000);
+    f_.cmb_RecMax.addItem("10000Key", 20000);
+}
+
+void Startup::makeDefaultSelections() {
+    f_.cmb_key.setListIndex(0);
+    f_.cmb_inst(0).setListIndex(0);
+    f_.cmb_inst(1).setListIndex(0);
+    f_.cmb_OctShift(0).setListIndex(2);
+    f_.cmb_OctShift(1).setListIndex(2);
+    f_.cmb_volume(0).setListIndex(0);
+    f_.cmb_volume(1).setListIndex(0);
+    f_.cmb_RecMax.setListIndex(2);
+}
+
+void Startup::fillTables() {
+    f_.scaleSteps = {0, 2, 4, 5, 7, 9, 11};
+    f_.solfegeNames = {"도", "레", "미", "파", "솔", "라", "시"};
+    f_.sigDegreeShift = {0, 4, 1, -2, 2, -1, 3, 0, 3, -1, 2, -2, 1, 4, 0};
+    f_.circleColors.fill(f_.lbl_CircleColor(9).backColor());
+    f_.pressColor = f_.lbl_Color(2).backColor();
+    f_.typedProgram = {-1, -1};
+    f_.playSpeed = 1.0f;
+}
+
+bool Startup::run() {
+    if (!f_.midi().midiOpen()) return false;
+    ensureNumLockOn();
+    fillLists();
+    makeDefaultSelections();
+    fillTables();
+    createKeyCaptions();
+    if (placeStartMarker) placeStartMarker(0);
+    resetKeyHighlights();
+    if (readConfig) readConfig();
+    loadPictures();
+    return true;
+}
+
+bool Startup::Form_Unload() {
+    if (f_.isPlaying) return false;
+    f_.midi().midiClose();
+    return true;
+}
+
+void Startup::createKeyCaptions() {
+    f_.shp_key.forEach([&](Shape& s) {
+        int i = s.index();
+        int note = f_.keyNote[static_cast<size_t>(i)];
+        if (note == 0) return;
+        Label& cap = f_.display().keyCaption(i);
+        cap.setCaption(f_.display().noteCaption(note, false));
+        cap.setVisible(true);
+        cap.zOrderFront();
+    });
+}
+
+void Startup::resetKeyHighlights() {
+    f_.shp_img.forEach([](Shape& s) { s.setLit(false); });
+    f_.shp_key.forEach([&](Shape& s) {
+        s.setLit(false);
+        if (s.role() <= 4) s.setBackColor(f_.pressColor);
+    });
+    if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
+    if (f_.shp_img.exists(13)) f_.shp_img(13).setVisible(false);
+    f_.chk_AniGif.setEnabled(true);
+}
+
+void Startup::applyColour(int which, Colour colour) {
+    switch (which) {
+        case 0:
+            f_.shp_img.forEach([&](Shape& s) { s.setBorderColor(colour); });
+            f_.shp_key.forEach([&](Shape& s) { s.setBorderColor(colour); });
+            break;
+        case 1:
+            f_.lbl_KeyCaption.forEach([&](Label& l) {
+                if (f_.keyNote[static_cast<size_t>(l.index() & 0xFF)] != 0) l.setForeColor(colour);
+            });
+            for (int i = 0; i < 12; ++i)
+                if (f_.Label1.exists(i)) f_.Label1(i).setForeColor(colour);
+            break;
+        case 2: {
+            f_.pressColor = f_.lbl_Color(2).backColor();
+            for (int d = 0; d < 7; ++d)
+                if (f_.degreeAlter[static_cast<size_t>(d)] != 0)
+                    f_.shp_key(112 + d).setBackColor(f_.pressColor);
+            f_.shp_piano.forEach([&](Shape& s) { s.setBackColor(f_.pressColor); });
+            f_.shp_key.forEach([&](Shape& s) {
+                int role = s.role();
+                if (role < 4) s.setBackColor(f_.pressColor);
+                if (role == 4 && s.index() >= 112 && s.index() < 119 &&
+                    f_.degreeAlter[static_cast<size_t>(s.index() - 112)] != 0)
+                    s.setLit(true);
+            });
+            if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void Startup::ensureNumLockOn() {
+    KeyboardLeds& leds = f_.services.leds;
+    if (!leds.available() || leds.numLockOn()) return;
+    f_.synthKeyActive = true;
+    leds.setNumLock(true);
+    f_.services.pump.processEvents();
+    f_.synthKeyActive = false;
+}
+
+void Startup::loadPictures() {
+    loadWithFallback(f_, f_.form, f_.form.tag(), "\\CKeyboard.gif");
+    loadWithFallback(f_, f_.pic_CircleTouch, f_.pic_CircleTouch.tag(), "\\PKeyboard.gif");
+    loadWithFallback(f_, f_.img_ControlPanel, f_.img_ControlPanel.tag(), "\\ControlPanel.gif");
+}
+
+}  // namespace muto

@@ -66,7 +66,7 @@ constexpr KeyShape kKeys[] = {
     {189, 0, at(120, 11), kRowNum, kKey, kKey, "-", "_"},
     {187, 0, at(120, 12), kRowNum, kKey, kKey, "=", "+"},
     {220, 0, at(120, 13), kRowNum, kKey, kKey, "\\", "|"},
-    {8, 0, at(120, 14), kRowNum, kKey, kKey, "←", "BS"},
+    {8, 0, at(120, 14), kRowNum, kKey, kKey, "Bksp", "←"},
     {45, 1, at(kEdit, 0), kRowNum, kKey, kKey, "Ins", ""},
     {36, 1, at(kEdit, 1), kRowNum, kKey, kKey, "Home", ""},
     {33, 1, at(kEdit, 2), kRowNum, kKey, kKey, "PgUp", ""},
@@ -152,7 +152,7 @@ constexpr ImgShape kImgs[] = {
     {9, 6300, kRowHome, 975, kKey, false, "", ""},
     {10, 5880, kRowFn, kKey, kKey, false, "F10", ""},
     {11, at(kEdit, 0), kRowFn, kKey, kKey, false, "Prt Sc", ""},
-    {12, 6720, kRowBottom, 555, kKey, false, "Ctrl", "한자"},
+    {12, 6720, kRowBottom, 555, kKey, false, "Ctrl", ""},
     {13, 9150, 240, 180, 180, true, "", ""},
     {14, at(kEdit, 1), kRowFn, kKey, kKey, false, "Scr Lk", ""},
     {15, kPad, kRowFn, 4 * kPitch - (kPitch - kKey), kKey, false, "", ""},
@@ -247,27 +247,27 @@ std::vector<Place> buildPlaces() {
     // Channel table: headings, then one row per channel.
     constexpr int kHead = P + 6;
     constexpr int kRow[2] = {P + 26, P + 52};
-    add("Label2", 2, {48, kHead, 110, 16}, "악 기 (                        )");
-    add("chk_ESync", -1, {160, kHead + 1, 14, 14});
-    add("lbl_chk", 0, {176, kHead, 68, 16}, "채널1/2 연동");
-    add("Label2", 3, {248, kHead, 40, 16}, "옥타브");
-    add("Label2", 4, {292, kHead, 40, 16}, "음 량");
-    add("Label2", 5, {336, kHead, 40, 16}, "여 음");
-    add("Label2", 6, {380, kHead, 122, 16}, "조 표");
+    add("Label2", 2, {48, kHead, 120, 16}, "악 기 (                        )");
+    add("chk_ESync", -1, {170, kHead + 1, 14, 14});
+    add("lbl_chk", 0, {186, kHead, 68, 16}, "채널1/2 연동");
+    add("Label2", 3, {258, kHead, 40, 16}, "옥타브");
+    add("Label2", 4, {302, kHead, 40, 16}, "음 량");
+    add("Label2", 5, {346, kHead, 36, 16}, "여 음");
+    add("Label2", 6, {386, kHead, 116, 16}, "조 표");
     static constexpr std::string_view kChannel[2] = {"채널 1", "채널 2"};
     static constexpr std::string_view kPedalKey[2] = {"F8", "F9"};
     for (int ch = 0; ch < 2; ++ch) {
         const int y = kRow[ch];
         add("Label2", ch, {8, y + 3, 36, 16}, kChannel[ch]);
-        add("cmb_inst", ch, {48, y, 196, 22});
-        add("cmb_OctShift", ch, {248, y, 40, 22});
-        add("cmb_volume", ch, {292, y, 40, 22});
-        add("chk_damper", ch, {340, y + 4, 14, 14});
-        add("lbl_chk", 6 + ch, {356, y + 3, 20, 16}, kPedalKey[ch]);
+        add("cmb_inst", ch, {48, y, 206, 22});
+        add("cmb_OctShift", ch, {258, y, 40, 22});
+        add("cmb_volume", ch, {302, y, 40, 22});
+        add("chk_damper", ch, {346, y + 4, 14, 14});
+        add("lbl_chk", 6 + ch, {362, y + 3, 20, 16}, kPedalKey[ch]);
     }
-    add("cmb_key", -1, {380, kRow[0], 122, 22});
-    add("chk_KeysetMode", -1, {382, kRow[1] + 4, 14, 14});
-    add("lbl_chk", 8, {398, kRow[1] + 3, 66, 16}, "키설정(b/#)");
+    add("cmb_key", -1, {386, kRow[0], 116, 22});
+    add("chk_KeysetMode", -1, {388, kRow[1] + 4, 14, 14});
+    add("lbl_chk", 8, {404, kRow[1] + 3, 66, 16}, "키설정(b/#)");
 
     // Effect bars: four columns of 60 pixels at the right, caption above each bar.
     static constexpr std::string_view kEffect[3] = {"음지속 70", "음잔향 0", "음두께 0"};

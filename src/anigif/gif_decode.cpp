@@ -249,11 +249,27 @@ std::span<const uint8_t> FrameStreamBuilder::build(const GifFrameInfo& frame,
         const std::size_t len = last - first;
         for (std::size_t i = 1; i <= 4 && i < len; ++i)
             buffer_[at + i] = 0;  // left, top
+        std::size_t tableBytes = 0;
         if (len > 9 && (buffer_[at + 9] & 0x80)) {
-            const std::size_t tableBytes = std::size_t{3} << ((buffer_[at + 9] & 7) + 1);
+            tableBytes = std::size_t{3} << ((buffer_[at + 9] & 7) + 1);
             const auto& ramp = indexRampTriples();
             for (std::size_t i = 0; i < tableBytes && at + 10 + i < buffer_.size(); ++i)
                 buffer_[at + 10 + i] = ramp[i];
+        }
+        if (first + static_cast<std::size_t>(std::max(span.length, 0)) > n) {
+            // The data ends inside the sub-blocks: shorten the last one to what is there and
+            // terminate the chain, so that the stream stays well formed.
+            const std::size_t end = buffer_.size();
+            std::size_t p = at + 10 + tableBytes + 1;
+            while (p < end) {
+                const std::size_t blockLen = buffer_[p];
+                if (p + 1 + blockLen > end) {
+                    buffer_[p] = static_cast<uint8_t>(end - p - 1);
+                    break;
+                }
+                p += 1 + blockLen;
+            }
+            buffer_.push_back(0);
         }
     }
     buffer_.push_back(0x3B);

@@ -129,7 +129,7 @@ QImage drawKeySignature(const Fonts& fonts, int sig) {
     p.setPen(QPen(QColor(40, 40, 40), 1));
     for (int i = 0; i < 5; ++i) {
         const qreal y = layout::kStaffLineTop + i * layout::kStaffLineGap + 0.5;
-        p.drawLine(QPointF(4, y), QPointF(box.width - 4, y));
+        p.drawLine(QPointF(4, y), QPointF(box.width, y));
     }
     p.drawLine(QPointF(4.5, layout::kStaffLineTop), QPointF(4.5, kBottomLine + 1));
 

@@ -2,6 +2,7 @@
 // that must stay apart overlaps, and every control lies inside its part of the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -72,6 +73,17 @@ TEST(KeyShapes, SitOnTheKeyboardGridInWholePixels) {
         EXPECT_EQ(k.height % layout::kTwipsPerPixel, 0);
         EXPECT_TRUE(k.height == 435 || ((k.vk == 13 || k.vk == 107) && k.height == 915));
     }
+    // Every row of the main block, wide keys included, ends flush at the same right edge.
+    std::map<int, int> rowEnd;
+    auto extend = [&rowEnd](int top, int left, int width) {
+        if (left < 7440) rowEnd[top] = std::max(rowEnd[top], left + width);
+    };
+    for (const layout::KeyShape& k : layout::keyShapes())
+        extend(k.top, k.left, k.width);
+    for (const layout::ImgShape& s : layout::imgShapes())
+        extend(s.top, s.left, s.width);
+    for (const auto& [top, end] : rowEnd)
+        EXPECT_EQ(end, 7275) << "row at " << top;
     // Spot checks of the wide keys and the block edges.
     EXPECT_EQ(layout::keyShapeOf(32)->width, 2775);
     EXPECT_EQ(layout::keyShapeOf(16)->width, 1155);

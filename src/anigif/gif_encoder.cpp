@@ -16,10 +16,13 @@ constexpr int kSubBlockMax = 254;
 
 // Packs codes least significant bit first into data sub-blocks of at most 254 bytes, written
 // straight into the output: the length byte is reserved when a block starts and patched when
-// it is closed.
+// it is closed. The output is sized for the worst case up front (every pixel a 12-bit code).
 class CodeWriter {
 public:
-    explicit CodeWriter(std::vector<uint8_t>& out) : out_(out) {}
+    CodeWriter(std::vector<uint8_t>& out, std::size_t pixels) : out_(out), base_(out.size()) {
+        out_.resize(base_ + pixels * 2 + pixels / 127 + 64);
+        p_ = out_.data() + base_;
+    }
 
     void put(int code, int width) {
         acc_ |= static_cast<uint32_t>(code) << bits_;
@@ -31,34 +34,35 @@ public:
         }
     }
 
+    // Writes the last bits and closes the block; the output ends after the data.
     void flush() {
         if (bits_ > 0) putByte(static_cast<uint8_t>(acc_ & 0xFF));
         acc_ = 0;
         bits_ = 0;
         closeBlock();
+        out_.resize(static_cast<std::size_t>(p_ - out_.data()));
     }
 
 private:
     void putByte(uint8_t b) {
-        if (fill_ == 0) {
-            lengthPos_ = out_.size();
-            out_.push_back(0);
-        }
-        out_.push_back(b);
+        if (fill_ == 0) lengthByte_ = p_++;
+        *p_++ = b;
         if (++fill_ == kSubBlockMax) closeBlock();
     }
 
     void closeBlock() {
         if (fill_ == 0) return;
-        out_[lengthPos_] = static_cast<uint8_t>(fill_);
+        *lengthByte_ = static_cast<uint8_t>(fill_);
         fill_ = 0;
     }
 
     std::vector<uint8_t>& out_;
+    std::size_t base_;
+    uint8_t* p_ = nullptr;
+    uint8_t* lengthByte_ = nullptr;
     uint32_t acc_ = 0;
     int bits_ = 0;
     int fill_ = 0;
-    std::size_t lengthPos_ = 0;
 };
 
 void encodeLzw(int width, int height, const uint8_t* topRow, std::ptrdiff_t rowStep,
@@ -70,7 +74,7 @@ void encodeLzw(int width, int height, const uint8_t* topRow, std::ptrdiff_t rowS
     int maxCode = (1 << codeWidth) - 1;
     int freeCode = kFirstFree;
 
-    CodeWriter writer(out);
+    CodeWriter writer(out, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     writer.put(kClearCode, codeWidth);
     int ent = topRow[0];
     const uint8_t* row = topRow;

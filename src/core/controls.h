@@ -216,6 +216,9 @@ public:
 
     std::function<void()> onClick;
     std::function<void()> onDblClick;
+    // A mouse button went down at (x, y), in pixels inside the box. Buttons: 1 left, 2 right,
+    // 4 middle; shift as for keys (1 Shift, 2 Ctrl, 4 Alt).
+    std::function<void(int button, int shift, int x, int y)> onMouseDown;
 
 private:
     std::string picture_;

@@ -1,0 +1,79 @@
+#include "app/command_line.h"
+
+#include <string_view>
+
+namespace muto::app {
+
+Options parseCommandLine(const std::vector<std::string>& args) {
+    Options o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            hasValue = true;
+        }
+        std::string* target = nullptr;
+        if (name == "--midi-out")
+            target = &o.midiOut;
+        else if (name == "--soundfont")
+            target = &o.soundfont;
+        else if (name == "--program-dir")
+            target = &o.programDir;
+        if (target) {
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    o.error = "option " + name + " needs a value";
+                    return o;
+                }
+                value = args[++i];
+            }
+            if (value.empty()) {
+                o.error = "option " + name + " needs a value";
+                return o;
+            }
+            *target = value;
+            continue;
+        }
+        if (!hasValue && (arg == "--help" || arg == "-h")) {
+            o.help = true;
+            continue;
+        }
+        if (!hasValue && arg == "--version") {
+            o.version = true;
+            continue;
+        }
+        o.error = "unknown option: " + arg;
+        return o;
+    }
+    return o;
+}
+
+std::string usage() {
+    return "Usage: muto [OPTION]...\n"
+           "Plays the PC keyboard as a two-channel MIDI instrument.\n"
+           "\n"
+           "  --midi-out OUTPUT   where the notes go (default: synth)\n"
+           "                        synth       built-in synthesizer to the sound card\n"
+           "                        alsa        an ALSA sequencer port named \"무토\"\n"
+           "                        alsa:NAME   the first ALSA sequencer port whose name "
+           "contains NAME\n"
+           "                        wav:FILE    built-in synthesizer rendered into a WAV file\n"
+           "                        log:FILE    one text line per MIDI message\n"
+           "  --soundfont FILE    SoundFont of the built-in synthesizer\n"
+           "                        (default: /usr/share/sounds/sf2/default-GM.sf2)\n"
+           "  --program-dir DIR   folder of the pictures and config.ini\n"
+           "                        (default: the program's own folder when it holds the\n"
+           "                        pictures, else $XDG_DATA_HOME/muto)\n"
+           "  --help              show this help and exit\n"
+           "  --version           show the version and exit\n";
+}
+
+std::string versionText() {
+    return std::string("muto ") + MUTO_VERSION;
+}
+
+}  // namespace muto::app

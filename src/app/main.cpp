@@ -1,0 +1,121 @@
+// muto: the PC keyboard as a two-channel MIDI instrument.
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "app/command_line.h"
+#include "app/program_dir.h"
+#include "core/form1.h"
+#include "core/midi.h"
+#include "platform/midi/midi_output.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/main_window.h"
+#include "platform/qt/qt_services.h"
+#include "platform/x11/x11_keyboard_leds.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    // Nothing to do when the pipe is full: a close request is already on its way.
+    [[maybe_unused]] ssize_t n = write(signalPipe[1], &c, 1);
+}
+
+// SIGINT, SIGTERM and SIGHUP close the window as the user would, so the MIDI output is closed
+// properly (a WAV file gets its final header).
+void closeOnSignals(muto::qt::MainWindow& window, muto::Form1& form) {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &form] {
+        char c;
+        [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
+        if (!window.close()) {
+            // A playback refuses the close; a signal ends the program all the same.
+            form.midi().midiClose();
+            QApplication::exit(0);
+        }
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace muto;
+    const app::Options options =
+        app::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.error.empty()) {
+        std::cerr << "muto: " << options.error << "\n\n" << app::usage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << app::usage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << app::versionText() << "\n";
+        return 0;
+    }
+
+    std::string usageError;
+    std::unique_ptr<MidiDevice> midi =
+        midi::createMidiDevice(midi::MidiOptions{options.midiOut, options.soundfont}, &usageError);
+    if (!midi) {
+        std::cerr << "muto: " << usageError << "\n\n" << app::usage();
+        return 2;
+    }
+
+    const std::string exeDir = app::executableDir();
+    std::string dirError;
+    const std::string programDir =
+        app::resolveProgramDir({options.programDir, exeDir, env("XDG_DATA_HOME"), env("HOME"),
+                                app::installedPictureDirs(exeDir)},
+                               &dirError);
+    if (programDir.empty()) {
+        std::cerr << "muto: " << dirError << "\n";
+        return 1;
+    }
+
+    // Qt gets no arguments of ours; it is configured through its environment variables.
+    static int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("muto"));
+    QApplication::setApplicationVersion(QStringLiteral(MUTO_APP_VERSION));
+    qt::installFonts();
+
+    qt::QtDialogs dialogs;
+    qt::QtPictureLoader pictures;
+    qt::QtEventPump pump;
+    qt::SystemClock clock;
+    x11::X11KeyboardLeds leds = x11::X11KeyboardLeds::fromQtApplication();
+
+    Form1 form(Services{*midi, dialogs, clock, leds, pump, pictures, programDir});
+    // A MIDI output that cannot be opened has been reported by the form; the window never shows.
+    if (!form.load()) return 1;
+
+    qt::MainWindow window(form, pictures, leds);
+    dialogs.setParent(&window);
+    closeOnSignals(window, form);
+    form.show();
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,305 @@
+#include "platform/qt/key_canvas.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "core/form1.h"
+#include "core/key_input.h"
+#include "display/key_display.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/qt_services.h"
+
+namespace muto::qt {
+
+namespace {
+
+const QColor kButtonFace(240, 240, 240);
+
+QColor colour(Colour c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+QRect rectOf(const Control& c, QPoint origin = {}) {
+    const Rect& g = c.geometry();
+    return QRect(origin.x() + g.left, origin.y() + g.top, g.width, g.height);
+}
+
+QPoint originOf(const Control& box) {
+    return QPoint(box.geometry().left, box.geometry().top);
+}
+
+int shiftOf(Qt::KeyboardModifiers m) {
+    return keys::shiftMask(m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
+                           m.testFlag(Qt::AltModifier));
+}
+
+QString text(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds, QWidget* parent)
+    : QWidget(parent), form_(form), pictures_(pictures), leds_(leds) {
+    setFocusPolicy(Qt::StrongFocus);
+    // The playing surface takes raw keys: no input method composes Hangul here.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// --- Keys ---------------------------------------------------------------------------------
+
+bool KeyCanvas::event(QEvent* e) {
+    switch (e->type()) {
+        case QEvent::ShortcutOverride:
+            // Every key belongs to the instrument; no shortcut may take one.
+            e->accept();
+            return true;
+        case QEvent::KeyPress:
+            keyEvent(static_cast<QKeyEvent*>(e), true);
+            return true;
+        case QEvent::KeyRelease:
+            keyEvent(static_cast<QKeyEvent*>(e), false);
+            return true;
+        default:
+            return QWidget::event(e);
+    }
+}
+
+bool KeyCanvas::numLockFor(const QKeyEvent* e) {
+    const int scan = static_cast<int>(e->nativeScanCode());
+    if (!keys::isNumLockDependent(scan)) return true;
+    if (leds_.available()) return leds_.numLockOn();
+    // Without the keyboard lamps, the produced key tells: a digit or decimal key means Num Lock.
+    const int key = e->key();
+    return (key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Period || key == Qt::Key_Comma;
+}
+
+void KeyCanvas::keyEvent(QKeyEvent* e, bool down) {
+    e->accept();
+    const int scan = static_cast<int>(e->nativeScanCode());
+    const uint32_t keysym = e->nativeVirtualKey();
+    const int shift = shiftOf(e->modifiers());
+    if (down) {
+        if (auto vk = translator_.press(scan, keysym, numLockFor(e)))
+            form_.keys().Picture1_KeyDown(*vk, shift);
+    } else {
+        const bool numLock = translator_.isDown(scan) ? true : numLockFor(e);
+        if (auto vk = translator_.release(scan, keysym, numLock, e->isAutoRepeat()))
+            form_.keys().Picture1_KeyUp(*vk, shift);
+    }
+}
+
+// --- Mouse --------------------------------------------------------------------------------
+
+Control* KeyCanvas::hitTest(QPoint pt) const {
+    auto inside = [&](const Control& c, QPoint origin = {}) {
+        return c.visible() && rectOf(c, origin).contains(pt);
+    };
+    Form1& f = form_;
+    Control* hit = nullptr;
+    f.Label1.forEach([&](Label& l) {
+        if (!hit && inside(l)) hit = &l;
+    });
+    if (hit) return hit;
+    f.lbl_KeyCaption.forEach([&](Label& l) {
+        if (!hit && inside(l)) hit = &l;
+    });
+    if (hit) return hit;
+    for (PictureBox* box :
+         {&f.Picture1, &f.pic_CircleTouch, &f.pic_Palette, &f.pic_ProgBack, &f.img_ControlPanel}) {
+        if (inside(*box)) return box;
+    }
+    return &f.form;
+}
+
+void KeyCanvas::mousePressEvent(QMouseEvent* e) {
+    const QPoint pt = e->position().toPoint();
+    Control* target = hitTest(pt);
+    if (auto* box = dynamic_cast<PictureBox*>(target); box && box->onMouseDown) {
+        const int button = e->button() == Qt::LeftButton    ? 1
+                           : e->button() == Qt::RightButton ? 2
+                                                            : 4;
+        const QPoint local = pt - originOf(*box);
+        box->onMouseDown(button, shiftOf(e->modifiers()), local.x(), local.y());
+    }
+    if (e->button() == Qt::LeftButton) pressed_ = target;
+}
+
+void KeyCanvas::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    Control* target = pressed_;
+    pressed_ = nullptr;
+    if (afterDoubleClick_) {
+        afterDoubleClick_ = false;
+        return;
+    }
+    if (target && hitTest(e->position().toPoint()) == target) click(target);
+}
+
+void KeyCanvas::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    Control* target = hitTest(e->position().toPoint());
+    pressed_ = target;
+    afterDoubleClick_ = true;
+    doubleClick(target);
+}
+
+void KeyCanvas::click(Control* target) {
+    Form1& f = form_;
+    if (auto* label = dynamic_cast<Label*>(target)) {
+        if (label->onClick)
+            label->onClick();
+        else if (label->name() == f.lbl_KeyCaption.name())
+            f.display().lbl_KeyCaption_Click();
+        return;
+    }
+    if (auto* box = dynamic_cast<PictureBox*>(target)) {
+        if (box->onClick) box->onClick();
+        // A click on an input surface gives it the focus; the model passes it on to the
+        // surface of the current mode.
+        if (box == &f.Picture1 || box == &f.pic_CircleTouch) f.setFocus(f.Picture1);
+        return;
+    }
+    // The window's own click.
+    f.setFocus(f.Picture1);
+}
+
+void KeyCanvas::doubleClick(Control* target) {
+    Form1& f = form_;
+    if (auto* label = dynamic_cast<Label*>(target)) {
+        if (label->onDblClick)
+            label->onDblClick();
+        else if (label->name() == f.lbl_KeyCaption.name())
+            f.display().lbl_KeyCaption_DblClick();
+        return;
+    }
+    if (auto* box = dynamic_cast<PictureBox*>(target)) {
+        if (box->onDblClick) box->onDblClick();
+        return;
+    }
+    if (f.onFormDblClick) f.onFormDblClick();
+}
+
+// --- Painting -----------------------------------------------------------------------------
+
+const QPixmap& KeyCanvas::pixmap(const std::string& path) {
+    static const QPixmap kNone;
+    if (path.empty()) return kNone;
+    const QImage img = pictures_.image(path);
+    if (img.isNull()) return kNone;
+    const QString key = QString::number(img.cacheKey());
+    auto it = pixmaps_.find(key);
+    if (it == pixmaps_.end()) {
+        // Pictures are few; drop stale ones so a replaced skin does not stay in memory.
+        if (pixmaps_.size() > 32) pixmaps_.clear();
+        it = pixmaps_.insert(key, QPixmap::fromImage(img));
+    }
+    return *it;
+}
+
+void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& box) {
+    const QPixmap& pm = pixmap(path);
+    if (pm.isNull()) return;
+    p.save();
+    p.setClipRect(box);
+    p.drawPixmap(box.topLeft(), pm);
+    p.restore();
+}
+
+void KeyCanvas::paintShape(QPainter& p, const Shape& s, QPoint origin) {
+    if (!s.visible()) return;
+    const QRect r = rectOf(s, origin);
+    if (r.isEmpty()) return;
+    if (s.lit()) p.fillRect(r, colour(s.backColor()));
+    if (s.bordered()) {
+        p.setPen(QPen(colour(s.borderColor()), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+}
+
+void KeyCanvas::paintLabel(QPainter& p, const Label& l, QPoint origin, int align) {
+    if (!l.visible() || l.caption().empty()) return;
+    const QRect r = rectOf(l, origin);
+    if (!l.backTransparent()) p.fillRect(r, colour(l.backColor()));
+    p.setPen(colour(l.foreColor()));
+    p.setFont(uiFont(11, l.fontBold()));
+    p.drawText(r, align | Qt::TextDontClip | Qt::TextSingleLine, text(l.caption()));
+}
+
+void KeyCanvas::paintStaffBox(QPainter& p) {
+    const PictureBox& box = form_.Picture1;
+    if (!box.visible()) return;
+    const QRect r = rectOf(box);
+    p.fillRect(r, Qt::white);
+    paintPicture(p, box.picture(), r);
+    p.save();
+    p.setClipRect(r);
+    // A marker's circle stays in its column; the accidentals stand before it.
+    form_.lbl_note.forEach(
+        [&](const Label& l) { paintLabel(p, l, r.topLeft(), Qt::AlignRight | Qt::AlignVCenter); });
+    p.restore();
+    p.setPen(QColor(128, 128, 128));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+void KeyCanvas::paintPiano(QPainter& p) {
+    const PictureBox& box = form_.pic_CircleTouch;
+    if (!box.visible()) return;
+    const QRect r = rectOf(box);
+    p.fillRect(r, Qt::white);
+    paintPicture(p, box.picture(), r);
+    p.save();
+    p.setClipRect(r);
+    form_.shp_piano.forEach([&](const Shape& s) { paintShape(p, s, r.topLeft()); });
+    p.restore();
+}
+
+void KeyCanvas::paintControlPanel(QPainter& p) {
+    Form1& f = form_;
+    if (f.img_ControlPanel.visible())
+        paintPicture(p, f.img_ControlPanel.picture(), rectOf(f.img_ControlPanel));
+    if (f.pic_ProgBack.visible()) {
+        const QRect r = rectOf(f.pic_ProgBack);
+        p.fillRect(r, Qt::white);
+        paintPicture(p, f.pic_ProgBack.picture(), r);
+        p.save();
+        p.setClipRect(r);
+        paintShape(p, f.shp_progress, r.topLeft());
+        p.restore();
+        p.setPen(QColor(128, 128, 128));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    paintShape(p, f.shp_StartPos, {});
+    if (f.pic_Palette.visible()) {
+        const QRect r = rectOf(f.pic_Palette);
+        p.fillRect(r, kButtonFace);
+        paintPicture(p, f.pic_Palette.picture(), r);
+    }
+}
+
+void KeyCanvas::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    Form1& f = form_;
+    p.fillRect(rect(), kButtonFace);
+    // The window background is the PC keyboard picture, at its natural size.
+    paintPicture(p, f.form.picture(), rect());
+    paintControlPanel(p);
+
+    f.shp_img.forEach([&](const Shape& s) { paintShape(p, s, {}); });
+    f.shp_key.forEach([&](const Shape& s) { paintShape(p, s, {}); });
+    f.lbl_KeyCaption.forEach(
+        [&](const Label& l) { paintLabel(p, l, {}, Qt::AlignHCenter | Qt::AlignTop); });
+    f.Label1.forEach([&](const Label& l) { paintLabel(p, l, {}, Qt::AlignCenter); });
+
+    paintStaffBox(p);
+    paintShape(p, f.shp_BScr, {});
+    paintPiano(p);
+}
+
+}  // namespace muto::qt

@@ -1,0 +1,119 @@
+#include "platform/qt/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+
+#include "core/form1.h"
+#include "core/key_input.h"
+#include "core/layout.h"
+#include "platform/qt/key_canvas.h"
+#include "platform/qt/panel_widgets.h"
+
+namespace muto::qt {
+
+MainWindow::MainWindow(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds)
+    : form_(form), canvas_(new KeyCanvas(form, pictures, leds, this)) {
+    canvas_->setGeometry(0, 0, layout::windowWidth(),
+                         layout::kTallHeightTwips / layout::kTwipsPerPixel);
+    form_.forEachControl([this](Control& c) {
+        if (ensureWidget(c)) syncWidget(c);
+    });
+    syncWindow();
+    form_.setObserver(this);
+    canvas_->setFocus(Qt::OtherFocusReason);
+}
+
+MainWindow::~MainWindow() {
+    if (form_.observer() == this) form_.setObserver(nullptr);
+}
+
+QWidget* MainWindow::widgetOf(const Control& control) const {
+    auto it = widgets_.find(&control);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+QWidget* MainWindow::ensureWidget(Control& control) {
+    if (QWidget* w = widgetOf(control)) return w;
+    if (painted_.count(&control)) return nullptr;
+    QWidget* w = createPanelWidget(control, this);
+    if (!w) {
+        painted_.emplace(&control, true);
+        return nullptr;
+    }
+    widgets_.emplace(&control, w);
+    w->raise();
+    return w;
+}
+
+QPoint MainWindow::containerOrigin(const Control& control, bool* containerVisible) const {
+    *containerVisible = true;
+    // The ring palette's swatches live inside their picture box.
+    if (control.name() == form_.lbl_CircleColor.name() && control.index() >= 0 &&
+        control.index() < 9) {
+        *containerVisible = form_.pic_Palette.visible();
+        const Rect& g = form_.pic_Palette.geometry();
+        return QPoint(g.left, g.top);
+    }
+    return {};
+}
+
+void MainWindow::syncWidget(Control& control) {
+    QWidget* w = widgetOf(control);
+    if (!w) return;
+    bool containerVisible = true;
+    const QPoint origin = containerOrigin(control, &containerVisible);
+    syncPanelWidget(control, w, origin, containerVisible);
+}
+
+void MainWindow::syncWindow() {
+    const Window& win = form_.form;
+    const QString title = QString::fromStdString(win.caption());
+    if (windowTitle() != title) setWindowTitle(title);
+    int height = win.heightTwips() / layout::kTwipsPerPixel;
+    if (height <= 0) height = layout::kTallHeightTwips / layout::kTwipsPerPixel;
+    const QSize size(layout::windowWidth(), height);
+    if (this->size() != size || minimumSize() != size) setFixedSize(size);
+}
+
+void MainWindow::controlChanged(const Control& control) {
+    // The model hands out const references; the view needs the control to wire its widget.
+    Control& c = const_cast<Control&>(control);
+    if (&control == &form_.form) {
+        syncWindow();
+        canvas_->update();
+        return;
+    }
+    if (ensureWidget(c)) {
+        syncWidget(c);
+        return;
+    }
+    if (&control == &form_.pic_Palette) {
+        form_.lbl_CircleColor.forEach([this](Label& l) { syncWidget(l); });
+    }
+    canvas_->update();
+}
+
+void MainWindow::focusRequested(const Control& /*control*/) {
+    // Both input surfaces are the canvas; the model decides which one gets the keys.
+    canvas_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (form_.queryUnload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The keyboard went to another application: the held keys' releases will never come here.
+    // A dialog of our own taking it (a message box, a file dialog) is not such a loss.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() &&
+        QApplication::activeWindow() == nullptr) {
+        canvas_->forgetKeys();
+        form_.keys().focusLost();
+    }
+}
+
+}  // namespace muto::qt

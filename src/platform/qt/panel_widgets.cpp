@@ -1,0 +1,228 @@
+#include "platform/qt/panel_widgets.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <string_view>
+
+#include "platform/qt/fonts.h"
+
+namespace muto::qt {
+
+namespace {
+
+QString text(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QColor colour(Colour c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+// Labels drawn by the canvas rather than shown as widgets: the key captions and legends over the
+// keyboard picture and the staff markers.
+bool isPaintedLabel(const Control& c) {
+    const std::string& n = c.name();
+    return n == "lbl_KeyCaption" || n == "Label1" || n == "lbl_note";
+}
+
+// Option captions and headings read from the left; swatches, arrows and values are centred.
+Qt::Alignment labelAlignment(const Control& c) {
+    const std::string& n = c.name();
+    if (n == "lbl_chk" || n == "Label2") return Qt::AlignLeft | Qt::AlignVCenter;
+    return Qt::AlignCenter;
+}
+
+void syncLabel(const Label& l, ClickLabel* w) {
+    const QString caption = text(l.caption());
+    if (w->text() != caption) w->setText(caption);
+    QFont font = w->font();
+    if (font.bold() != l.fontBold()) {
+        font.setBold(l.fontBold());
+        w->setFont(font);
+    }
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, colour(l.foreColor()));
+    pal.setColor(QPalette::Window, colour(l.backColor()));
+    w->setPalette(pal);
+    w->setAutoFillBackground(!l.backTransparent());
+}
+
+// A check box shows its control's value; 2 is the grey state.
+void syncCheckState(const CheckBox& model, QCheckBox* box) {
+    const QSignalBlocker block(box);
+    box->setTristate(model.value() == 2);
+    box->setCheckState(model.value() == 0   ? Qt::Unchecked
+                       : model.value() == 1 ? Qt::Checked
+                                            : Qt::PartiallyChecked);
+}
+
+}  // namespace
+
+// --- ClickLabel ---------------------------------------------------------------------------
+
+void ClickLabel::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) pressed_ = true;
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !pressed_) return;
+    pressed_ = false;
+    if (afterDoubleClick_) {
+        afterDoubleClick_ = false;
+        return;
+    }
+    if (rect().contains(e->position().toPoint())) emit clicked();
+}
+
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    pressed_ = true;
+    afterDoubleClick_ = true;
+    emit doubleClicked();
+}
+
+// --- ModelScrollBar -----------------------------------------------------------------------
+
+ModelScrollBar::ModelScrollBar(ScrollBar& model, QWidget* parent)
+    : QScrollBar(Qt::Vertical, parent), model_(model) {
+    setFocusPolicy(Qt::NoFocus);
+    // Arrow and track clicks set the value (Change); the dragged thumb scrolls (Scroll) and its
+    // release ends the drag (Change).
+    connect(this, &QScrollBar::valueChanged, this, [this](int qtValue) {
+        const int v = sign() * qtValue;
+        if (isSliderDown())
+            model_.dragTo(v);
+        else
+            model_.setValue(v);
+        sync();
+    });
+    connect(this, &QScrollBar::sliderReleased, this, [this] {
+        model_.endDrag();
+        sync();
+    });
+    sync();
+}
+
+void ModelScrollBar::sync() {
+    const QSignalBlocker block(this);
+    const int s = sign();
+    const int a = s * model_.min();
+    const int b = s * model_.max();
+    if (minimum() != a || maximum() != b) setRange(a, b);
+    setSingleStep(model_.smallChange());
+    setPageStep(model_.largeChange());
+    if (value() != s * model_.value()) setValue(s * model_.value());
+}
+
+// --- ModelComboBox ------------------------------------------------------------------------
+
+ModelComboBox::ModelComboBox(ListBox& model, QWidget* parent) : QComboBox(parent), model_(model) {
+    setFocusPolicy(Qt::NoFocus);
+    setMaxVisibleItems(20);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    connect(this, &QComboBox::activated, this, [this](int i) {
+        model_.setListIndex(i);
+        sync();
+    });
+    sync();
+}
+
+void ModelComboBox::sync() {
+    const QSignalBlocker block(this);
+    bool same = static_cast<int>(items_.size()) == model_.listCount();
+    for (int i = 0; same && i < model_.listCount(); ++i)
+        same = items_[static_cast<size_t>(i)] == model_.item(i);
+    if (!same) {
+        clear();
+        items_.clear();
+        for (int i = 0; i < model_.listCount(); ++i) {
+            items_.push_back(model_.item(i));
+            addItem(text(model_.item(i)));
+        }
+        // The drop-down list is as wide as its longest entry.
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    }
+    if (currentIndex() != model_.listIndex()) setCurrentIndex(model_.listIndex());
+}
+
+// --- Creation and updates -----------------------------------------------------------------
+
+QWidget* createPanelWidget(Control& control, QWidget* parent) {
+    switch (control.kind()) {
+        case ControlKind::ListBox:
+            return new ModelComboBox(static_cast<ListBox&>(control), parent);
+        case ControlKind::ScrollBar:
+            return new ModelScrollBar(static_cast<ScrollBar&>(control), parent);
+        case ControlKind::CheckBox: {
+            auto& model = static_cast<CheckBox&>(control);
+            auto* box = new QCheckBox(parent);
+            box->setFocusPolicy(Qt::NoFocus);
+            QObject::connect(box, &QCheckBox::clicked, box, [&model, box] {
+                model.click();
+                syncCheckState(model, box);
+            });
+            return box;
+        }
+        case ControlKind::Button: {
+            auto& model = static_cast<Button&>(control);
+            auto* button = new QPushButton(parent);
+            button->setFocusPolicy(Qt::NoFocus);
+            button->setFont(uiFont(12));
+            QObject::connect(button, &QPushButton::clicked, button, [&model] { model.click(); });
+            return button;
+        }
+        case ControlKind::Label: {
+            if (isPaintedLabel(control)) return nullptr;
+            auto& model = static_cast<Label&>(control);
+            auto* label = new ClickLabel(parent);
+            label->setFocusPolicy(Qt::NoFocus);
+            label->setFont(uiFont(12));
+            label->setAlignment(labelAlignment(control));
+            QObject::connect(label, &ClickLabel::clicked, label, [&model] {
+                if (model.onClick) model.onClick();
+            });
+            QObject::connect(label, &ClickLabel::doubleClicked, label, [&model] {
+                if (model.onDblClick) model.onDblClick();
+            });
+            return label;
+        }
+        default:
+            return nullptr;
+    }
+}
+
+void syncPanelWidget(Control& control, QWidget* widget, QPoint origin, bool containerVisible) {
+    const Rect& g = control.geometry();
+    const QRect place(origin.x() + g.left, origin.y() + g.top, g.width, g.height);
+    if (widget->geometry() != place) widget->setGeometry(place);
+    widget->setEnabled(control.enabled());
+    switch (control.kind()) {
+        case ControlKind::ListBox:
+            static_cast<ModelComboBox*>(widget)->sync();
+            break;
+        case ControlKind::ScrollBar:
+            static_cast<ModelScrollBar*>(widget)->sync();
+            break;
+        case ControlKind::CheckBox:
+            syncCheckState(static_cast<const CheckBox&>(control), static_cast<QCheckBox*>(widget));
+            break;
+        case ControlKind::Button: {
+            auto* button = static_cast<QPushButton*>(widget);
+            const QString caption = text(static_cast<const Button&>(control).caption());
+            if (button->text() != caption) button->setText(caption);
+            break;
+        }
+        case ControlKind::Label:
+            syncLabel(static_cast<const Label&>(control), static_cast<ClickLabel*>(widget));
+            break;
+        default:
+            break;
+    }
+    widget->setVisible(control.visible() && containerVisible);
+}
+
+}  // namespace muto::qt

@@ -1,0 +1,191 @@
+#include "platform/qt/qt_services.h"
+
+#include <time.h>
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace muto::qt {
+
+namespace {
+
+QString fromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string toUtf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+
+// Windows colour value 0x00BBGGRR ↔ QColor.
+QColor toQColor(uint32_t c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+uint32_t fromQColor(const QColor& c) {
+    return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
+           (static_cast<uint32_t>(c.blue()) << 16);
+}
+
+// Common-dialog flag: ask before overwriting an existing file.
+constexpr int kOverwritePrompt = 0x2;
+
+}  // namespace
+
+QString qtFileFilter(const std::string& filter) {
+    const QStringList parts = fromUtf8(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString text = parts[i].trimmed();
+        // Qt reads the patterns from the last parentheses of the text.
+        text.replace(QLatin1Char('('), QLatin1Char('['))
+            .replace(QLatin1Char(')'), QLatin1Char(']'));
+        out << QStringLiteral("%1 (%2)").arg(text, patterns.simplified());
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+MsgResult QtDialogs::messageBox(const std::string& text, const std::string& title,
+                                MsgButtons buttons, MsgIcon icon) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(fromUtf8(title));
+    box.setText(fromUtf8(text));
+    switch (icon) {
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MsgIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+    }
+    struct Choice {
+        QMessageBox::StandardButton button;
+        const char* text;
+        MsgResult result;
+    };
+    const Choice ok{QMessageBox::Ok, "확인", MsgResult::Ok};
+    const Choice cancel{QMessageBox::Cancel, "취소", MsgResult::Cancel};
+    const Choice yes{QMessageBox::Yes, "예", MsgResult::Yes};
+    const Choice no{QMessageBox::No, "아니요", MsgResult::No};
+    std::vector<Choice> choices;
+    switch (buttons) {
+        case MsgButtons::Ok:
+            choices = {ok};
+            break;
+        case MsgButtons::OkCancel:
+            choices = {ok, cancel};
+            break;
+        case MsgButtons::YesNo:
+            choices = {yes, no};
+            break;
+        case MsgButtons::YesNoCancel:
+            choices = {yes, no, cancel};
+            break;
+    }
+    for (const Choice& c : choices)
+        box.addButton(c.button)->setText(QString::fromUtf8(c.text));
+    box.setDefaultButton(QMessageBox::StandardButton(choices.front().button));
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const Choice& c : choices)
+        if (clicked == c.button) return c.result;
+    // Closed without a button: the box's cancel answer.
+    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+    if (buttons == MsgButtons::YesNo) return MsgResult::No;
+    return MsgResult::Cancel;
+}
+
+std::optional<std::string> QtDialogs::fileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(parent_, fromUtf8(request.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.filter.empty()) dialog.setNameFilter(qtFileFilter(request.filter));
+    if (!request.initDir.empty() && QFileInfo(fromUtf8(request.initDir)).isDir())
+        dialog.setDirectory(fromUtf8(request.initDir));
+    if (!request.defaultExt.empty()) {
+        QString ext = fromUtf8(request.defaultExt);
+        if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+        dialog.setDefaultSuffix(ext);
+    }
+    if (save && (request.flags & kOverwritePrompt) == 0)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!request.fileName.empty()) dialog.selectFile(fromUtf8(request.fileName));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+    return toUtf8(files.front());
+}
+
+std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {
+    return fileDialog(request, false);
+}
+
+std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {
+    return fileDialog(request, true);
+}
+
+std::optional<uint32_t> QtDialogs::chooseColour(uint32_t initial, int /*flags*/) {
+    // Qt's colour dialog always shows its custom-colour part.
+    const QColor c = QColorDialog::getColor(toQColor(initial), parent_);
+    if (!c.isValid()) return std::nullopt;
+    return fromQColor(c);
+}
+
+PictureStatus QtPictureLoader::probe(const std::string& path) {
+    const QString file = fromUtf8(path);
+    const QFileInfo info(file);
+    if (path.empty() || !info.exists()) return PictureStatus::Missing;
+    return image(path).isNull() ? PictureStatus::Invalid : PictureStatus::Ok;
+}
+
+QImage QtPictureLoader::image(const std::string& path) {
+    const QString file = fromUtf8(path);
+    const QFileInfo info(file);
+    if (path.empty() || !info.isFile()) return {};
+    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    auto it = cache_.find(file);
+    if (it != cache_.end() && it->modified == modified && it->size == info.size()) return it->image;
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format();
+    QImage img;
+    // The pictures a window can show: BMP, JPEG and GIF.
+    if (format == "bmp" || format == "jpeg" || format == "jpg" || format == "gif")
+        img = reader.read();
+    cache_.insert(file, Cached{modified, info.size(), img});
+    return img;
+}
+
+void QtEventPump::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+double SystemClock::secondsSinceMidnight() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm local{};
+    const time_t t = ts.tv_sec;
+    localtime_r(&t, &local);
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+           static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+}  // namespace muto::qt

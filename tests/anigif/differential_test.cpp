@@ -168,8 +168,8 @@ void checkAgainstGiflib(const std::vector<uint8_t>& bytes, const std::string& wh
 
 TEST(GifDifferential, GiflibWrittenFiles) {
     int n = 0;
-    for (const auto& spec : generatedFiles()) {
-        const auto bytes = test::giflibWrite(spec);
+    for (const auto& recipe : generatedFiles()) {
+        const auto bytes = test::giflibWrite(recipe);
         ASSERT_GT(bytes.size(), 13u);
         checkAgainstGiflib(bytes, "generated file " + std::to_string(++n));
     }

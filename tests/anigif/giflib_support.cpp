@@ -59,24 +59,24 @@ int interlacedRow(int i, int h) {
 
 }  // namespace
 
-std::vector<uint8_t> giflibWrite(const GiflibFileSpec& spec) {
+std::vector<uint8_t> giflibWrite(const GiflibFileSpec& recipe) {
     std::vector<uint8_t> out;
     int err = 0;
     GifFileType* gif = EGifOpen(&out, writeFn, &err);
     if (!gif) return {};
     EGifSetGifVersion(gif, true);
-    ColorMapObject* global = makeMap(spec.colours);
-    EGifPutScreenDesc(gif, spec.width, spec.height, 8, 0, global);
+    ColorMapObject* global = makeMap(recipe.colours);
+    EGifPutScreenDesc(gif, recipe.width, recipe.height, 8, 0, global);
     GifFreeMapObject(global);
-    if (spec.loops >= 0) {
+    if (recipe.loops >= 0) {
         EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE);
         EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0");
-        const unsigned char loop[3] = {1, static_cast<unsigned char>(spec.loops & 0xFF),
-                                       static_cast<unsigned char>(spec.loops >> 8)};
+        const unsigned char loop[3] = {1, static_cast<unsigned char>(recipe.loops & 0xFF),
+                                       static_cast<unsigned char>(recipe.loops >> 8)};
         EGifPutExtensionBlock(gif, 3, loop);
         EGifPutExtensionTrailer(gif);
     }
-    for (const auto& f : spec.frames) {
+    for (const auto& f : recipe.frames) {
         if (f.disposal >= 0) {
             GraphicsControlBlock gcb{};
             gcb.DisposalMode = f.disposal;

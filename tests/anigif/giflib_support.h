@@ -28,7 +28,7 @@ struct GiflibFileSpec {
 };
 
 // Writes the file with giflib's encoder (EGifPutLine per row).
-std::vector<uint8_t> giflibWrite(const GiflibFileSpec& spec);
+std::vector<uint8_t> giflibWrite(const GiflibFileSpec& recipe);
 
 struct GiflibFrame {
     int left = 0;

@@ -15,6 +15,7 @@ namespace muto::qt {
 namespace {
 
 const QColor kButtonFace(240, 240, 240);
+constexpr int kVkNumLock = 144;
 
 QColor colour(Colour c) {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
@@ -87,8 +88,12 @@ void KeyCanvas::keyEvent(QKeyEvent* e, bool down) {
             form_.keys().Picture1_KeyDown(*vk, shift);
     } else {
         const bool numLock = translator_.isDown(scan) ? true : numLockFor(e);
-        if (auto vk = translator_.release(scan, keysym, numLock, e->isAutoRepeat()))
+        if (auto vk = translator_.release(scan, keysym, numLock, e->isAutoRepeat())) {
             form_.keys().Picture1_KeyUp(*vk, shift);
+            // X toggles the Num Lock state at the key's release, not at its press as the
+            // instrument expects: the lock it just took away is given back now.
+            if (*vk == kVkNumLock) form_.keys().keepNumLockOn();
+        }
     }
 }
 
@@ -221,12 +226,12 @@ void KeyCanvas::paintShape(QPainter& p, const Shape& s, QPoint origin) {
     }
 }
 
-void KeyCanvas::paintLabel(QPainter& p, const Label& l, QPoint origin, int align) {
+void KeyCanvas::paintLabel(QPainter& p, const Label& l, QPoint origin, int align, bool bold) {
     if (!l.visible() || l.caption().empty()) return;
     const QRect r = rectOf(l, origin);
     if (!l.backTransparent()) p.fillRect(r, colour(l.backColor()));
     p.setPen(colour(l.foreColor()));
-    p.setFont(uiFont(11, l.fontBold()));
+    p.setFont(uiFont(11, bold || l.fontBold()));
     p.drawText(r, align | Qt::TextDontClip | Qt::TextSingleLine, text(l.caption()));
 }
 
@@ -238,9 +243,9 @@ void KeyCanvas::paintStaffBox(QPainter& p) {
     paintPicture(p, box.picture(), r);
     p.save();
     p.setClipRect(r);
-    // A marker's circle stays in its column; the accidentals stand before it.
-    form_.lbl_note.forEach(
-        [&](const Label& l) { paintLabel(p, l, r.topLeft(), Qt::AlignRight | Qt::AlignVCenter); });
+    form_.lbl_note.forEach([&](const Label& l) {
+        paintLabel(p, l, r.topLeft(), Qt::AlignLeft | Qt::AlignVCenter, true);
+    });
     p.restore();
     p.setPen(QColor(128, 128, 128));
     p.setBrush(Qt::NoBrush);

@@ -1,8 +1,10 @@
 #include "platform/qt/panel_widgets.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <string_view>
@@ -58,6 +60,33 @@ void syncCheckState(const CheckBox& model, QCheckBox* box) {
     box->setCheckState(model.value() == 0   ? Qt::Unchecked
                        : model.value() == 1 ? Qt::Checked
                                             : Qt::PartiallyChecked);
+}
+
+// The panel's lists are narrow (an octave list is 40 pixels wide): a slimmer drop-down button
+// leaves room for "120" and "2000Key".
+class CompactComboStyle : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl cc, const QStyleOptionComplex* opt, SubControl sc,
+                         const QWidget* widget) const override {
+        if (cc == CC_ComboBox) {
+            const QRect r = opt->rect;
+            constexpr int kArrow = 13;
+            if (sc == SC_ComboBoxArrow)
+                return QRect(r.right() - kArrow, r.top(), kArrow, r.height());
+            if (sc == SC_ComboBoxEditField)
+                return QRect(r.left() + 3, r.top() + 2, r.width() - kArrow - 4, r.height() - 4);
+        }
+        return QProxyStyle::subControlRect(cc, opt, sc, widget);
+    }
+};
+
+QStyle* compactComboStyle() {
+    static QStyle* style = [] {
+        auto* s = new CompactComboStyle;
+        s->setParent(qApp);
+        return s;
+    }();
+    return style;
 }
 
 }  // namespace
@@ -122,6 +151,7 @@ void ModelScrollBar::sync() {
 
 ModelComboBox::ModelComboBox(ListBox& model, QWidget* parent) : QComboBox(parent), model_(model) {
     setFocusPolicy(Qt::NoFocus);
+    setStyle(compactComboStyle());
     setMaxVisibleItems(20);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(this, &QComboBox::activated, this, [this](int i) {

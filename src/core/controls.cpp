@@ -6,21 +6,15 @@
 namespace muto {
 
 void Control::setVisible(bool v) {
-    if (visible_ == v) return;
-    visible_ = v;
-    notify();
+    update(visible_, v);
 }
 
 void Control::setEnabled(bool e) {
-    if (enabled_ == e) return;
-    enabled_ = e;
-    notify();
+    update(enabled_, e);
 }
 
 void Control::setGeometry(const Rect& r) {
-    if (geometry_ == r) return;
-    geometry_ = r;
-    notify();
+    update(geometry_, r);
 }
 
 void Control::setLeft(int left) {
@@ -37,9 +31,7 @@ void Control::setHeight(int height) {
 }
 
 void Control::setTag(std::string tag) {
-    if (tag_ == tag) return;
-    tag_ = std::move(tag);
-    notify();
+    update(tag_, std::move(tag));
 }
 
 void ListBox::addItem(std::string text, int32_t itemData) {
@@ -120,57 +112,39 @@ void ScrollBar::endDrag() {
 }
 
 void Label::setCaption(std::string c) {
-    if (caption_ == c) return;
-    caption_ = std::move(c);
-    notify();
+    update(caption_, std::move(c));
 }
 
 void Label::setForeColor(Colour c) {
-    if (foreColor_ == c) return;
-    foreColor_ = c;
-    notify();
+    update(foreColor_, c);
 }
 
 void Label::setBackColor(Colour c) {
-    if (backColor_ == c) return;
-    backColor_ = c;
-    notify();
+    update(backColor_, c);
 }
 
 void Label::setBackTransparent(bool t) {
-    if (backTransparent_ == t) return;
-    backTransparent_ = t;
-    notify();
+    update(backTransparent_, t);
 }
 
 void Label::setFontBold(bool b) {
-    if (fontBold_ == b) return;
-    fontBold_ = b;
-    notify();
+    update(fontBold_, b);
 }
 
 void Shape::setLit(bool lit) {
-    if (lit_ == lit) return;
-    lit_ = lit;
-    notify();
+    update(lit_, lit);
 }
 
 void Shape::setBackColor(Colour c) {
-    if (backColor_ == c) return;
-    backColor_ = c;
-    notify();
+    update(backColor_, c);
 }
 
 void Shape::setBorderColor(Colour c) {
-    if (borderColor_ == c) return;
-    borderColor_ = c;
-    notify();
+    update(borderColor_, c);
 }
 
 void Shape::setBordered(bool b) {
-    if (bordered_ == b) return;
-    bordered_ = b;
-    notify();
+    update(bordered_, b);
 }
 
 int Shape::role() const {
@@ -181,33 +155,23 @@ int Shape::role() const {
 }
 
 void PictureBox::setPicture(std::string path) {
-    if (picture_ == path) return;
-    picture_ = std::move(path);
-    notify();
+    update(picture_, std::move(path));
 }
 
 void Window::setCaption(std::string c) {
-    if (caption_ == c) return;
-    caption_ = std::move(c);
-    notify();
+    update(caption_, std::move(c));
 }
 
 void Window::setPicture(std::string path) {
-    if (picture_ == path) return;
-    picture_ = std::move(path);
-    notify();
+    update(picture_, std::move(path));
 }
 
 void Window::setHeightTwips(int twips) {
-    if (heightTwips_ == twips) return;
-    heightTwips_ = twips;
-    notify();
+    update(heightTwips_, twips);
 }
 
 void Button::setCaption(std::string c) {
-    if (caption_ == c) return;
-    caption_ = std::move(c);
-    notify();
+    update(caption_, std::move(c));
 }
 
 }  // namespace muto

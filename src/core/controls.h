@@ -69,6 +69,14 @@ protected:
     void notify() {
         if (observer_) observer_->controlChanged(*this);
     }
+    // Stores a changed value and tells the observer; an equal value does nothing.
+    template <class T, class V>
+    bool update(T& field, V&& value) {
+        if (field == value) return false;
+        field = std::forward<V>(value);
+        notify();
+        return true;
+    }
 
 private:
     ControlKind kind_;

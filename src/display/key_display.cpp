@@ -95,16 +95,10 @@ void KeyDisplay::showNoteMarker(int keyCode, int accidental) {
 void KeyDisplay::refreshDegreeLabel(int d) {
     if (d < 0 || d > 6) return;
     int alter = f_.degreeAlter[static_cast<size_t>(d)];
-    std::string sign;
-    if (alter > 0)
-        sign = "#";
-    else if (alter < 0)
-        sign = "b";
-    else
-        sign = f_.degreeAlterDirection() > 0 ? "#" : "b";
+    bool sharp = alter > 0 || (alter == 0 && f_.degreeAlterDirection() > 0);
     std::string name = f_.chk_CaptionKor.value() == 1 ? f_.solfegeNames[static_cast<size_t>(d)]
                                                       : std::to_string(d + 1);
-    f_.Label1(d + 5).setCaption(sign + name);
+    f_.Label1(d + 5).setCaption((sharp ? "#" : "b") + name);
 }
 
 void KeyDisplay::chk_caption_Click() {

@@ -6,50 +6,20 @@
 #include <chrono>
 #include <vector>
 
+#include "common/quiet_services.h"
 #include "core/form1.h"
 #include "core/key_input.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace muto::bench;
+using Clock = BenchClock;
 
-struct StampingMidi : muto::MidiDevice {
-    int open() override { return 0; }
-    void shortMsg(uint32_t) override { stamp = Clock::now(); }
-    void close() override {}
-    Clock::time_point stamp;
-};
-struct NoDialogs : muto::Dialogs {
-    muto::MsgResult messageBox(const std::string&, const std::string&, muto::MsgButtons,
-                               muto::MsgIcon) override {
-        return muto::MsgResult::Ok;
-    }
-    std::optional<std::string> openFile(const muto::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFile(const muto::FileDialogRequest&) override { return {}; }
-    std::optional<uint32_t> chooseColour(uint32_t, int) override { return {}; }
-};
-struct FixedClock : muto::Clock {
-    double secondsSinceMidnight() override { return 1.0; }
-};
-struct NoLeds : muto::KeyboardLeds {
-    bool available() override { return false; }
-    bool numLockOn() override { return true; }
-    void setNumLock(bool) override {}
-};
-struct NoPump : muto::EventPump {
-    void processEvents() override {}
-};
-struct AllPictures : muto::PictureLoader {
-    muto::PictureStatus probe(const std::string&) override { return muto::PictureStatus::Ok; }
-};
-
-// Key-down and key-up of note keys across both channels, each timed from the call to the
-// message; the median and the 99th percentile are reported as counters (microseconds).
 void BM_KeyEventToMessage(benchmark::State& state) {
     StampingMidi midi;
     NoDialogs dialogs;
     FixedClock clock;
-    NoLeds leds;
+    NumLockOn leds;
     NoPump pump;
     AllPictures pictures;
     muto::Form1 form(muto::Services{midi, dialogs, clock, leds, pump, pictures, "/tmp"});

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/quiet_services.h"
 #include "core/form1.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/main_window.h"
@@ -18,40 +19,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct StampingMidi : muto::MidiDevice {
-    int open() override { return 0; }
-    void shortMsg(uint32_t) override { stamp = Clock::now(); }
-    void close() override {}
-    Clock::time_point stamp;
-};
-struct NoDialogs : muto::Dialogs {
-    muto::MsgResult messageBox(const std::string&, const std::string&, muto::MsgButtons,
-                               muto::MsgIcon) override {
-        return muto::MsgResult::Ok;
-    }
-    std::optional<std::string> openFile(const muto::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFile(const muto::FileDialogRequest&) override { return {}; }
-    std::optional<uint32_t> chooseColour(uint32_t, int) override { return {}; }
-};
-struct FixedClock : muto::Clock {
-    double secondsSinceMidnight() override { return 1.0; }
-};
-struct OnLeds : muto::KeyboardLeds {
-    bool available() override { return true; }
-    bool numLockOn() override { return true; }
-    void setNumLock(bool) override {}
-};
-struct NoPump : muto::EventPump {
-    void processEvents() override {}
-};
+using namespace muto::bench;
+using Clock = BenchClock;
 
 void BM_QtKeyEventToMessage(benchmark::State& state) {
     StampingMidi midi;
     NoDialogs dialogs;
     FixedClock clock;
-    OnLeds leds;
+    NumLockOn leds;
     NoPump pump;
     muto::qt::QtPictureLoader pictures;
     muto::Form1 form(

@@ -155,10 +155,7 @@ void KeyCanvas::mouseDoubleClickEvent(QMouseEvent* e) {
 void KeyCanvas::click(Control* target) {
     Form1& f = form_;
     if (auto* label = dynamic_cast<Label*>(target)) {
-        if (label->onClick)
-            label->onClick();
-        else if (label->name() == f.lbl_KeyCaption.name())
-            f.display().lbl_KeyCaption_Click();
+        if (label->onClick) label->onClick();
         return;
     }
     if (auto* box = dynamic_cast<PictureBox*>(target)) {
@@ -175,10 +172,7 @@ void KeyCanvas::click(Control* target) {
 void KeyCanvas::doubleClick(Control* target) {
     Form1& f = form_;
     if (auto* label = dynamic_cast<Label*>(target)) {
-        if (label->onDblClick)
-            label->onDblClick();
-        else if (label->name() == f.lbl_KeyCaption.name())
-            f.display().lbl_KeyCaption_DblClick();
+        if (label->onDblClick) label->onDblClick();
         return;
     }
     if (auto* box = dynamic_cast<PictureBox*>(target)) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
+#include "core/form1.h"
 #include "core/services.h"
 
 namespace muto::bench {
@@ -42,6 +44,18 @@ struct NoPump : EventPump {
 
 struct AllPictures : PictureLoader {
     PictureStatus probe(const std::string&) override { return PictureStatus::Ok; }
+};
+
+// Everything but the picture loader, which each benchmark chooses.
+struct QuietServices {
+    Services with(PictureLoader& pictures, std::string programDir) {
+        return Services{midi, dialogs, clock, leds, pump, pictures, std::move(programDir)};
+    }
+    StampingMidi midi;
+    NoDialogs dialogs;
+    FixedClock clock;
+    NumLockOn leds;
+    NoPump pump;
 };
 
 }  // namespace muto::bench

@@ -16,13 +16,10 @@ using namespace muto::bench;
 using Clock = BenchClock;
 
 void BM_KeyEventToMessage(benchmark::State& state) {
-    StampingMidi midi;
-    NoDialogs dialogs;
-    FixedClock clock;
-    NumLockOn leds;
-    NoPump pump;
+    QuietServices quiet;
     AllPictures pictures;
-    muto::Form1 form(muto::Services{midi, dialogs, clock, leds, pump, pictures, "/tmp"});
+    muto::Form1 form(quiet.with(pictures, "/tmp"));
+    StampingMidi& midi = quiet.midi;
     form.load();
     form.show();
     form.isRecording = true;  // the recording step is part of the path

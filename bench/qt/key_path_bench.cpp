@@ -23,16 +23,12 @@ using namespace muto::bench;
 using Clock = BenchClock;
 
 void BM_QtKeyEventToMessage(benchmark::State& state) {
-    StampingMidi midi;
-    NoDialogs dialogs;
-    FixedClock clock;
-    NumLockOn leds;
-    NoPump pump;
+    QuietServices quiet;
     muto::qt::QtPictureLoader pictures;
-    muto::Form1 form(
-        muto::Services{midi, dialogs, clock, leds, pump, pictures, MUTO_BENCH_PROGRAM_DIR});
+    muto::Form1 form(quiet.with(pictures, MUTO_BENCH_PROGRAM_DIR));
+    StampingMidi& midi = quiet.midi;
     form.load();
-    auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, leds);
+    auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, quiet.leds);
     form.show();
     window->show();
     QApplication::processEvents();

@@ -6,10 +6,19 @@
 #include <optional>
 #include <string>
 
+#include "common/downloader.h"
+#include "common/time.h"
+
 namespace muto {
 
 // The MIDI output device. Messages are packed short messages: status in bits 0-7, first data
 // byte in bits 8-15, second data byte in bits 16-23.
+// The first failure to write what an output produces (a log or WAV file on a full disk).
+struct OutputFailure {
+    std::string file;
+    std::string reason;  // the system's words
+};
+
 class MidiDevice {
 public:
     virtual ~MidiDevice() = default;
@@ -17,6 +26,10 @@ public:
     virtual int open() = 0;
     virtual void shortMsg(uint32_t message) = 0;
     virtual void close() = 0;
+    // The first write failure since the device was opened, handed out once; nothing after that,
+    // and nothing for outputs that write no file. Safe to call from the event loop while another
+    // thread renders.
+    virtual std::optional<OutputFailure> takeFailure() { return std::nullopt; }
 };
 
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -42,13 +55,6 @@ public:
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
     // The chosen colour (0x00BBGGRR), or nothing when the user cancels.
     virtual std::optional<uint32_t> chooseColour(uint32_t initial, int flags) = 0;
-};
-
-class Clock {
-public:
-    virtual ~Clock() = default;
-    // Seconds since local midnight.
-    virtual double secondsSinceMidnight() = 0;
 };
 
 // Num Lock on the keyboard; a do-nothing implementation stands in where there is none.

@@ -17,7 +17,7 @@ using Clock = BenchClock;
 
 void BM_KeyEventToMessage(benchmark::State& state) {
     QuietServices quiet;
-    AllPictures pictures;
+    muto::test::FakePictures pictures;
     muto::Form1 form(quiet.with(pictures, "/tmp"));
     StampingMidi& midi = quiet.midi;
     form.load();
@@ -31,10 +31,10 @@ void BM_KeyEventToMessage(benchmark::State& state) {
     for (auto _ : state) {
         int k = keys[i++ % std::size(keys)];
         auto t0 = Clock::now();
-        form.keys().Picture1_KeyDown(k, 0);
+        form.keyDown(k, 0);
         samples.push_back(std::chrono::duration<double, std::micro>(midi.stamp - t0).count());
         t0 = Clock::now();
-        form.keys().Picture1_KeyUp(k, 0);
+        form.keyUp(k, 0);
         samples.push_back(std::chrono::duration<double, std::micro>(midi.stamp - t0).count());
         if (form.eventCount > 15000) form.eventCount = 0;
     }

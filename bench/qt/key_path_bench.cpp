@@ -28,7 +28,7 @@ void BM_QtKeyEventToMessage(benchmark::State& state) {
     muto::Form1 form(quiet.with(pictures, MUTO_BENCH_PROGRAM_DIR));
     StampingMidi& midi = quiet.midi;
     form.load();
-    auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, quiet.leds);
+    auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, quiet.fakes.leds);
     form.show();
     window->show();
     QApplication::processEvents();

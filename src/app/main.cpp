@@ -16,7 +16,9 @@
 #include "platform/midi/midi_output.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/main_window.h"
+#include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/qt_time.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
 namespace {
@@ -39,7 +41,7 @@ void closeOnSignals(muto::qt::MainWindow& window, muto::Form1& form) {
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
         if (!window.close()) {
             // A playback refuses the close; a signal ends the program all the same.
-            form.midi().midiClose();
+            form.shutDown();
             QApplication::exit(0);
         }
     });
@@ -104,11 +106,14 @@ int main(int argc, char** argv) {
 
     qt::QtDialogs dialogs;
     qt::QtPictureLoader pictures;
-    qt::QtEventPump pump;
     qt::SystemClock clock;
+    qt::SteadyClock monotonic;
+    qt::QtTimerFactory timers;
+    qt::QtDownloader downloader;
     x11::X11KeyboardLeds leds = x11::X11KeyboardLeds::fromQtApplication();
 
-    Form1 form(Services{*midi, dialogs, clock, leds, pump, pictures, programDir});
+    Form1 form(Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures,
+                        programDir});
     // A MIDI output that cannot be opened has been reported by the form; the window never shows.
     if (!form.load()) return 1;
 

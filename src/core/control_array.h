@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/controls.h"
+
 namespace muto {
 
 template <class T>
@@ -13,13 +15,34 @@ class ControlArray {
 public:
     explicit ControlArray(std::string name) : name_(std::move(name)) {}
 
-    // Creates element i (if missing) and returns it.
+    // Creates element i (if missing) and returns it. A new element gets the array's view
+    // attributes and observer, so a view learns of it like of any other, however late it comes.
     T& add(int i) {
         if (i < 0) i = 0;
         if (static_cast<size_t>(i) >= items_.size()) items_.resize(static_cast<size_t>(i) + 1);
         auto& slot = items_[static_cast<size_t>(i)];
-        if (!slot) slot = std::make_unique<T>(name_, i);
+        if (!slot) {
+            slot = std::make_unique<T>(name_, i);
+            slot->setViewKind(viewKind_);
+            slot->setContainer(container_);
+            slot->setObserver(observer_);
+            if (observer_) observer_->controlChanged(*slot);
+        }
         return *slot;
+    }
+    // The observer of every element, present and future.
+    void setObserver(ControlObserver* observer) {
+        observer_ = observer;
+        forEach([observer](T& c) { c.setObserver(observer); });
+    }
+    // View attributes of every element, present and future.
+    void setViewKind(ViewKind k) {
+        viewKind_ = k;
+        forEach([k](T& c) { c.setViewKind(k); });
+    }
+    void setContainer(Control* container) {
+        container_ = container;
+        forEach([container](T& c) { c.setContainer(container); });
     }
     bool exists(int i) const {
         return i >= 0 && static_cast<size_t>(i) < items_.size() && items_[static_cast<size_t>(i)];
@@ -46,6 +69,9 @@ public:
 private:
     std::string name_;
     std::vector<std::unique_ptr<T>> items_;
+    ControlObserver* observer_ = nullptr;
+    ViewKind viewKind_ = ViewKind::Widget;
+    Control* container_ = nullptr;
 };
 
 }  // namespace muto

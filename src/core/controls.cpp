@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace muto {
 
@@ -147,11 +148,38 @@ void Shape::setBordered(bool b) {
     update(bordered_, b);
 }
 
-int Shape::role() const {
+std::optional<KeyRole> Shape::role() const {
     int r = -1;
     const std::string& t = tag();
-    std::from_chars(t.data(), t.data() + t.size(), r);
-    return r;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), r);
+    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    switch (r) {
+        case 0:
+        case 1:
+        case 3:
+        case 4:
+        case 5:
+            return static_cast<KeyRole>(r);
+        default:
+            return std::nullopt;
+    }
+}
+
+Colour resolveColour(Colour c) {
+    if (!isSystemColour(c)) return c & 0x00FFFFFFu;
+    // The classic Windows system colours, COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30).
+    static constexpr Colour kSystem[] = {
+        rgb(212, 208, 200), rgb(58, 110, 165),  rgb(10, 36, 106),   rgb(128, 128, 128),
+        rgb(212, 208, 200), rgb(255, 255, 255), rgb(0, 0, 0),       rgb(0, 0, 0),
+        rgb(0, 0, 0),       rgb(255, 255, 255), rgb(212, 208, 200), rgb(212, 208, 200),
+        rgb(128, 128, 128), rgb(10, 36, 106),   rgb(255, 255, 255), rgb(212, 208, 200),
+        rgb(128, 128, 128), rgb(128, 128, 128), rgb(0, 0, 0),       rgb(212, 208, 200),
+        rgb(255, 255, 255), rgb(64, 64, 64),    rgb(212, 208, 200), rgb(0, 0, 0),
+        rgb(255, 255, 225), rgb(181, 181, 181), rgb(0, 0, 128),     rgb(166, 202, 240),
+        rgb(192, 192, 192), rgb(10, 36, 106),   rgb(212, 208, 200)};
+    const Colour n = c & ~kSystemColourFlag;
+    if (n >= std::size(kSystem)) return 0;
+    return kSystem[n];
 }
 
 void PictureBox::setPicture(std::string path) {

@@ -6,16 +6,30 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/vk.h"
+
 namespace muto {
 
-// Windows colour value 0x00BBGGRR.
+// A Windows colour value: an RGB value 0x00BBGGRR, or a reference to system colour n written as
+// 0x80000000 | n (negative as a signed 32-bit number, as config.ini keeps it).
 using Colour = uint32_t;
 constexpr Colour rgb(int r, int g, int b) {
     return static_cast<Colour>(r) | (static_cast<Colour>(g) << 8) | (static_cast<Colour>(b) << 16);
 }
+constexpr Colour kSystemColourFlag = 0x80000000u;
+constexpr Colour systemColour(int n) {
+    return kSystemColourFlag | static_cast<Colour>(n);
+}
+constexpr bool isSystemColour(Colour c) {
+    return (c & kSystemColourFlag) != 0;
+}
+// The RGB value a colour shows as: system colours through the classic Windows table, an unknown
+// system colour as black.
+Colour resolveColour(Colour c);
 
 struct Rect {
     int left = 0;
@@ -31,10 +45,13 @@ class Control;
 class ControlObserver {
 public:
     virtual ~ControlObserver() = default;
-    virtual void controlChanged(const Control& control) = 0;
+    virtual void controlChanged(Control& control) = 0;
     // The model asks for the keyboard focus to move to this control.
-    virtual void focusRequested(const Control& control) { (void)control; }
+    virtual void focusRequested(Control& control) { (void)control; }
 };
+
+// How a view shows a control: as a widget of its own, or painted by the surface it lies on.
+enum class ViewKind { Widget, Painted };
 
 enum class ControlKind { Window, ListBox, CheckBox, ScrollBar, Label, Shape, PictureBox, Button };
 
@@ -65,6 +82,16 @@ public:
 
     void setObserver(ControlObserver* observer) { observer_ = observer; }
 
+    // What a view needs besides the state: widget or painted, and the control whose area this
+    // one lies in (its geometry is relative to that container's; it shows only while the
+    // container is visible). Set once when the window is built.
+    ViewKind viewKind() const { return viewKind_; }
+    void setViewKind(ViewKind k) { viewKind_ = k; }
+    Control* container() const { return container_; }
+    void setContainer(Control* c) { container_ = c; }
+    // Whether the control and every container around it are visible.
+    bool shown() const { return visible_ && (!container_ || container_->shown()); }
+
 protected:
     void notify() {
         if (observer_) observer_->controlChanged(*this);
@@ -87,6 +114,8 @@ private:
     Rect geometry_;
     std::string tag_;
     ControlObserver* observer_ = nullptr;
+    ViewKind viewKind_ = ViewKind::Widget;
+    Control* container_ = nullptr;
 };
 
 // A drop-down list (combo box in list style).
@@ -178,6 +207,9 @@ public:
     void setFontBold(bool b);
     // Bring to the front of its siblings.
     void zOrderFront() { notify(); }
+    // Option captions and headings read from the left; the rest is centred.
+    bool alignLeft() const { return alignLeft_; }
+    void setAlignLeft(bool left) { alignLeft_ = left; }
 
     std::function<void()> onClick;
     std::function<void()> onDblClick;
@@ -188,6 +220,7 @@ private:
     Colour backColor_ = rgb(255, 255, 255);
     bool backTransparent_ = true;
     bool fontBold_ = false;
+    bool alignLeft_ = false;
 };
 
 // A highlight shape: lit when its fill is opaque (its back colour shows), unlit when the fill is
@@ -204,8 +237,8 @@ public:
     void setBorderColor(Colour c);
     bool bordered() const { return bordered_; }
     void setBordered(bool b);
-    // The role number kept in the Tag of a key shape.
-    int role() const;
+    // The role kept as a number in the Tag of a key shape; nothing for any other Tag.
+    std::optional<KeyRole> role() const;
 
 private:
     bool lit_ = false;
@@ -243,6 +276,8 @@ public:
     // Client height in twips.
     int heightTwips() const { return heightTwips_; }
     void setHeightTwips(int twips);
+
+    std::function<void()> onDblClick;
 
 private:
     std::string caption_;

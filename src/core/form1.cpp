@@ -3,12 +3,21 @@
 #include <charconv>
 
 #include "core/channel_controls.h"
+#include "core/circle_touch.h"
 #include "core/key_input.h"
 #include "core/key_map.h"
 #include "core/layout.h"
 #include "core/midi.h"
 #include "core/startup.h"
+#include "display/gif_control.h"
+#include "display/help_window.h"
 #include "display/key_display.h"
+#include "display/visual_options.h"
+#include "recording/performance_files.h"
+#include "recording/player.h"
+#include "recording/recorder.h"
+#include "settings/configuration.h"
+#include "settings/key_set_files.h"
 
 namespace muto {
 
@@ -16,13 +25,13 @@ namespace {
 
 // Design colours of the key shapes by role.
 Colour roleColour(int role) {
-    switch (role) {
-        case 0:
+    switch (static_cast<KeyRole>(role)) {
+        case KeyRole::NoteChannel1:
             return rgb(255, 255, 128);
-        case 1:
+        case KeyRole::NoteChannel2:
             return rgb(255, 192, 192);
-        case 3:
-        case 4:
+        case KeyRole::SemitoneModifier:
+        case KeyRole::DegreeKey:
             return rgb(255, 128, 0);
         default:
             return rgb(0, 192, 192);
@@ -31,7 +40,12 @@ Colour roleColour(int role) {
 
 constexpr Colour kDesignOutline = rgb(96, 96, 96);
 constexpr Colour kDesignCaption = rgb(0, 0, 160);
-constexpr Colour kDesignPress = rgb(255, 128, 0);
+// The user colour swatches: key outlines black, captions the system's 3-D dark shadow (21),
+// pressed keys green.
+constexpr Colour kSwatchDefaults[3] = {rgb(0, 0, 0), systemColour(21), rgb(0, 255, 0)};
+
+// All Notes Off.
+constexpr int kAllNotesOff = 123;
 
 }  // namespace
 
@@ -41,8 +55,18 @@ Form1::Form1(Services s)
       keyMap_(std::make_unique<KeyMap>(*this)),
       channels_(std::make_unique<ChannelControls>(*this)),
       keys_(std::make_unique<KeyInput>(*this)),
+      circleTouch_(std::make_unique<CircleTouch>(*this)),
       display_(std::make_unique<KeyDisplay>(*this)),
-      startup_(std::make_unique<Startup>(*this)) {
+      startup_(std::make_unique<Startup>(*this)),
+      recorder_(std::make_unique<Recorder>(*this)),
+      player_(std::make_unique<Player>(*this)),
+      performanceFiles_(std::make_unique<PerformanceFiles>(*this)),
+      keySetFiles_(std::make_unique<KeySetFiles>(*this)),
+      configuration_(std::make_unique<Configuration>(*this)),
+      visualOptions_(std::make_unique<VisualOptions>(*this)),
+      helpWindow_(std::make_unique<HelpWindow>(*this)),
+      gifControl_(std::make_unique<GifControl>(*this)) {
+    setViewAttributes();
     createControls();
     wireEvents();
 }
@@ -129,10 +153,9 @@ void Form1::createControls() {
                                "동심원 키터치", "F8",       "F9",     "키설정(b/#)", "번쩍임"};
     for (int i = 0; i < 10; ++i)
         lbl_chk.add(i).setCaption(options[i]);
-    const Colour swatches[3] = {kDesignOutline, kDesignCaption, kDesignPress};
     for (int i = 0; i < 3; ++i) {
         Label& l = lbl_Color.add(i);
-        l.setBackColor(swatches[i]);
+        l.setBackColor(kSwatchDefaults[i]);
         l.setBackTransparent(false);
     }
     const Colour ring[10] = {rgb(255, 0, 0),     rgb(255, 128, 0), rgb(255, 255, 0), rgb(0, 255, 0),
@@ -144,6 +167,7 @@ void Form1::createControls() {
         l.setBackTransparent(false);
     }
     lbl_CircleColor(8).setCaption("R");
+    lbl_CircleColor(9).setContainer(nullptr);  // the chosen colour, shown outside the palette
 
     // Design state of the window.
     form.setCaption("무토");
@@ -190,6 +214,8 @@ void Form1::createControls() {
         else if (auto* cb = dynamic_cast<CheckBox*>(c))
             cb->caption = caption;
     }
+    lbl_chk.forEach([](Label& l) { l.setAlignLeft(true); });
+    Label2.forEach([](Label& l) { l.setAlignLeft(true); });
 }
 
 void Form1::wireEvents() {
@@ -207,10 +233,7 @@ void Form1::wireEvents() {
         vbar_Effect(i).onScroll = [this, i] { channels_->vbar_Effect_Scroll(i); };
         lbl_effect(i).onClick = [this, i] { channels_->lbl_effect_Click(i); };
     }
-    cmb_RecMax.onClick = [this] {
-        recMaxEvents = cmb_RecMax.selectedItemData();
-        if (form.visible()) setFocus(Picture1);
-    };
+    cmb_RecMax.onClick = [this] { recorder_->cmb_RecMax_Click(); };
 
     chk_caption.onClick = [this] { display_->chk_caption_Click(); };
     chk_CaptionKor.onClick = [this] { display_->chk_CaptionKor_Click(); };
@@ -227,43 +250,67 @@ void Form1::wireEvents() {
         CheckBox* box = boxes[i];
         lbl_chk(i).onClick = [box] { box->setValue(box->value() == 1 ? 0 : 1); };
     }
-    chk_KeysetMode.onClick = [this] { keyAlterEditMode = chk_KeysetMode.value() == 1; };
-    chk_BScr.onClick = [this] {
-        if (chk_BScr.value() == 1) {
-            shp_BScr.setVisible(true);
-            if (chk_CircleTouch.value() == 1) chk_CircleTouch.setValue(0);
-        } else {
-            shp_BScr.setVisible(false);
-        }
-        setFocus(Picture1);
-    };
-    lbl_BottomUD.onClick = [this] {
-        if (lbl_BottomUD.caption() == "▼") {
-            form.setHeightTwips(layout::kTallHeightTwips);
-            lbl_BottomUD.setCaption("▲");
-        } else {
-            form.setHeightTwips(layout::kShortHeightTwips);
-            lbl_BottomUD.setCaption("▼");
-        }
-    };
+    chk_KeysetMode.onClick = [this] { keySetFiles_->chk_KeysetMode_Click(); };
+    chk_BScr.onClick = [this] { visualOptions_->chk_BScr_Click(); };
+    lbl_BottomUD.onClick = [this] { visualOptions_->lbl_BottomUD_Click(); };
+    chk_CircleTouch.onClick = [this] { circleTouch_->chk_CircleTouch_Click(); };
+    chk_AniGif.onClick = [this] { gifControl_->chk_AniGif_Click(); };
+    cmd_AniGif.onClick = [this] { gifControl_->cmd_AniGif_Click(); };
+    img_ControlPanel.onDblClick = [this] { visualOptions_->img_ControlPanel_DblClick(); };
+    form.onDblClick = [this] { visualOptions_->Form_DblClick(); };
 
-    cmd_open.onClick = [this] { cmd_open_Click(); };
-    cmd_play.onClick = [this] { cmd_play_Click(); };
-    cmd_pause.onClick = [this] { cmd_pause_Click(); };
-    cmd_record.onClick = [this] { cmd_record_Click(); };
+    cmd_open.onClick = [this] { performanceFiles_->cmd_open_Click(); };
+    cmd_save.onClick = [this] { performanceFiles_->cmd_save_Click(); };
+    cmd_play.onClick = [this] { player_->cmd_play_Click(); };
+    cmd_pause.onClick = [this] { player_->cmd_pause_Click(); };
+    cmd_record.onClick = [this] { recorder_->cmd_record_Click(); };
+    cmd_KeysetSave.onClick = [this] { keySetFiles_->cmd_KeysetSave_Click(); };
+    cmd_KeysetOpen.onClick = [this] { keySetFiles_->cmd_KeysetOpen_Click(); };
+    cmd_SaveConfig.onClick = [this] { configuration_->cmd_SaveConfig_Click(); };
 }
 
-void Form1::cmd_open_Click() {
-    if (onOpenClick) onOpenClick();
+// Which controls are painted by the surface they lie on rather than shown as widgets, and which
+// lie inside another control.
+void Form1::setViewAttributes() {
+    lbl_KeyCaption.setViewKind(ViewKind::Painted);
+    Label1.setViewKind(ViewKind::Painted);
+    lbl_note.setViewKind(ViewKind::Painted);
+    lbl_note.setContainer(&Picture1);
+    shp_piano.setContainer(&pic_CircleTouch);
+    shp_progress.setContainer(&pic_ProgBack);
+    lbl_CircleColor.setContainer(&pic_Palette);
+    for (Control* c : std::initializer_list<Control*>{
+             &form, &Picture1, &pic_CircleTouch, &img_ControlPanel, &pic_ProgBack, &pic_Palette,
+             &ucAniGIF1, &shp_BScr, &shp_progress, &shp_StartPos})
+        c->setViewKind(ViewKind::Painted);
+    shp_key.setViewKind(ViewKind::Painted);
+    shp_img.setViewKind(ViewKind::Painted);
+    shp_piano.setViewKind(ViewKind::Painted);
 }
-void Form1::cmd_play_Click() {
-    if (onPlayClick) onPlayClick();
+
+void Form1::keyDown(int keyCode, int shift) {
+    if (focused_ == &pic_CircleTouch)
+        circleTouch_->pic_CircleTouch_KeyDown(keyCode, shift);
+    else
+        keys_->Picture1_KeyDown(keyCode, shift);
 }
-void Form1::cmd_pause_Click() {
-    if (onPauseClick) onPauseClick();
+
+void Form1::keyUp(int keyCode, int shift) {
+    if (focused_ == &pic_CircleTouch)
+        circleTouch_->pic_CircleTouch_KeyUp(keyCode, shift);
+    else
+        keys_->Picture1_KeyUp(keyCode, shift);
 }
-void Form1::cmd_record_Click() {
-    if (onRecordClick) onRecordClick();
+
+void Form1::focusLost() {
+    keys_->releaseAllKeys();
+}
+
+void Form1::shutDown() {
+    keys_->releaseAllKeys();
+    for (int ch = 0; ch < 2; ++ch)
+        midi_->controller(ch, kAllNotesOff, 0);
+    midi_->midiClose();
 }
 
 bool Form1::load() {
@@ -287,6 +334,27 @@ void Form1::setFocus(Control& control) {
     if (observer_) observer_->focusRequested(*target);
 }
 
+template <class Fn>
+void Form1::forEachArray(Fn&& fn) {
+    fn(cmb_inst);
+    fn(cmb_OctShift);
+    fn(cmb_volume);
+    fn(chk_damper);
+    fn(vbar_Effect);
+    fn(lbl_effect);
+    fn(cmd_SavePlayPos);
+    fn(shp_key);
+    fn(shp_img);
+    fn(shp_piano);
+    fn(lbl_KeyCaption);
+    fn(lbl_note);
+    fn(Label1);
+    fn(Label2);
+    fn(lbl_chk);
+    fn(lbl_Color);
+    fn(lbl_CircleColor);
+}
+
 void Form1::forEachControl(const std::function<void(Control&)>& fn) {
     Control* singles[] = {
         &form,           &Picture1,       &pic_CircleTouch, &img_ControlPanel, &pic_ProgBack,
@@ -298,23 +366,7 @@ void Form1::forEachControl(const std::function<void(Control&)>& fn) {
         &lbl_BottomUD,   &lbl_Home};
     for (Control* c : singles)
         fn(*c);
-    cmb_inst.forEach(fn);
-    cmb_OctShift.forEach(fn);
-    cmb_volume.forEach(fn);
-    chk_damper.forEach(fn);
-    vbar_Effect.forEach(fn);
-    lbl_effect.forEach(fn);
-    cmd_SavePlayPos.forEach(fn);
-    shp_key.forEach(fn);
-    shp_img.forEach(fn);
-    shp_piano.forEach(fn);
-    lbl_KeyCaption.forEach(fn);
-    lbl_note.forEach(fn);
-    Label1.forEach(fn);
-    Label2.forEach(fn);
-    lbl_chk.forEach(fn);
-    lbl_Color.forEach(fn);
-    lbl_CircleColor.forEach(fn);
+    forEachArray([&fn](auto& array) { array.forEach(fn); });
 }
 
 Control* Form1::findControl(std::string_view name, int index) {
@@ -328,6 +380,8 @@ Control* Form1::findControl(std::string_view name, int index) {
 void Form1::setObserver(ControlObserver* observer) {
     observer_ = observer;
     forEachControl([observer](Control& c) { c.setObserver(observer); });
+    // Elements an array creates later get the observer too.
+    forEachArray([observer](auto& array) { array.setObserver(observer); });
 }
 
 }  // namespace muto

@@ -20,8 +20,17 @@ class MidiOut;
 class KeyMap;
 class ChannelControls;
 class KeyInput;
+class CircleTouch;
 class KeyDisplay;
 class Startup;
+class Recorder;
+class Player;
+class PerformanceFiles;
+class KeySetFiles;
+class Configuration;
+class VisualOptions;
+class HelpWindow;
+class GifControl;
 
 // The marker of a key that is not held; distinct from every alteration -2..+2.
 constexpr int16_t kNotHeld = INT16_MIN;
@@ -41,9 +50,11 @@ struct PerfEvent {
 struct Services {
     MidiDevice& midi;
     Dialogs& dialogs;
-    Clock& clock;
+    Clock& clock;  // the wall clock
+    MonotonicClock& monotonic;
+    TimerFactory& timers;
+    Downloader& downloader;
     KeyboardLeds& leds;
-    EventPump& pump;
     PictureLoader& pictures;
     std::string programDir;  // without a trailing slash
 };
@@ -63,6 +74,17 @@ public:
     // A request to close the window. False while a playback runs (refused); otherwise the MIDI
     // output is closed and the window may close.
     bool queryUnload();
+    // Ends the performance before the output closes: every held key is released, All Notes Off
+    // goes to both channels, and the output is closed. Also for a signal that ends the program.
+    void shutDown();
+
+    // Key events of the window go to the input surface that has the focus: the keyboard
+    // picture, or the circle-touch surface in that mode.
+    void keyDown(int keyCode, int shift);
+    void keyUp(int keyCode, int shift);
+    // The window lost the keyboard to another application: the held keys' releases will never
+    // come, so they are released now.
+    void focusLost();
 
     // Gives the keyboard focus to a control; passed on to the circle-touch surface when that
     // mode is on. Nothing happens while the window is not shown.
@@ -151,7 +173,6 @@ public:
     std::array<int16_t, 256> keyNoteSign{};
     std::array<uint8_t, 256> keyMarker{};
     uint8_t nextMarker = 0;
-    bool synthKeyActive = false;
     std::array<uint8_t, 256> keyboardState{};
     std::array<int16_t, 7> scaleSteps{};
     std::array<std::string, 7> solfegeNames{};
@@ -182,29 +203,29 @@ public:
     int32_t recMaxEvents = 0;
     std::vector<PerfEvent> perfEvents;
 
-    // The transport buttons' handlers; the recorder and player install theirs.
-    std::function<void()> onOpenClick;
-    std::function<void()> onPlayClick;
-    std::function<void()> onPauseClick;
-    std::function<void()> onRecordClick;
-    std::function<void()> onHelpRequested;  // the "?" legend
-    std::function<void()> onFormDblClick;
-    std::function<void()> onControlPanelDblClick;
-    void cmd_open_Click();
-    void cmd_play_Click();
-    void cmd_pause_Click();
-    void cmd_record_Click();
-
     // --- Handler classes ------------------------------------------------------------------
     MidiOut& midi() { return *midi_; }
     KeyMap& keyMap() { return *keyMap_; }
     ChannelControls& channels() { return *channels_; }
     KeyInput& keys() { return *keys_; }
+    CircleTouch& circleTouch() { return *circleTouch_; }
     KeyDisplay& display() { return *display_; }
     Startup& startup() { return *startup_; }
+    Recorder& recorder() { return *recorder_; }
+    Player& player() { return *player_; }
+    PerformanceFiles& performanceFiles() { return *performanceFiles_; }
+    KeySetFiles& keySetFiles() { return *keySetFiles_; }
+    Configuration& configuration() { return *configuration_; }
+    VisualOptions& visualOptions() { return *visualOptions_; }
+    HelpWindow& helpWindow() { return *helpWindow_; }
+    GifControl& gifControl() { return *gifControl_; }
 
 private:
     void createControls();
+    void setViewAttributes();
+    // Calls fn(array) for every control array.
+    template <class Fn>
+    void forEachArray(Fn&& fn);
     void wireEvents();
 
     Control* focused_ = nullptr;
@@ -213,8 +234,17 @@ private:
     std::unique_ptr<KeyMap> keyMap_;
     std::unique_ptr<ChannelControls> channels_;
     std::unique_ptr<KeyInput> keys_;
+    std::unique_ptr<CircleTouch> circleTouch_;
     std::unique_ptr<KeyDisplay> display_;
     std::unique_ptr<Startup> startup_;
+    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<Player> player_;
+    std::unique_ptr<PerformanceFiles> performanceFiles_;
+    std::unique_ptr<KeySetFiles> keySetFiles_;
+    std::unique_ptr<Configuration> configuration_;
+    std::unique_ptr<VisualOptions> visualOptions_;
+    std::unique_ptr<HelpWindow> helpWindow_;
+    std::unique_ptr<GifControl> gifControl_;
 };
 
 }  // namespace muto

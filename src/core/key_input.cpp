@@ -5,28 +5,22 @@
 #include "core/form1.h"
 #include "core/midi.h"
 #include "core/startup.h"
+#include "core/vk.h"
 #include "display/key_display.h"
+#include "recording/performance_files.h"
+#include "recording/player.h"
+#include "recording/recorder.h"
 
 namespace muto {
 
 namespace {
 
-constexpr int kVkCtrl = 17;
-constexpr int kVkEsc = 27;
-constexpr int kVkSpace = 32;
-constexpr int kVkAlt = 18;
-constexpr int kVkPause = 19;
-constexpr int kVkLeft = 37;
-constexpr int kVkUp = 38;
-constexpr int kVkRight = 39;
-constexpr int kVkDown = 40;
-constexpr int kVkF1 = 112;
-constexpr int kVkF8 = 119;
-constexpr int kVkF9 = 120;
-constexpr int kVkF11 = 122;
-constexpr int kVkF12 = 123;
-constexpr int kVkNumLock = 144;
+using namespace vk;
+
+// The right Ctrl key's indicator shape, lit with the left one.
 constexpr int kRightCtrlImg = 12;
+// Alt+1..7 choose the flat key signatures, list entries 8..14.
+constexpr int kFlatSignatureOffset = '1' - 8;
 
 size_t ix(int k) {
     return static_cast<size_t>(k & 0xFF);
@@ -39,14 +33,13 @@ bool KeyInput::isHeld(int k) const {
 }
 
 void KeyInput::Picture1_KeyDown(int k, int shift) {
-    if (f_.synthKeyActive) return;
     if (k < 0 || k > 255) return;
     if (isHeld(k)) return;
     Shape* shape = f_.shp_key.find(k);
-    if (!shape) return;
-    int role = shape->role();
+    if (!shape || !shape->role()) return;
+    const KeyRole role = *shape->role();
     bool ok;
-    if ((shift & (kShiftMask | kAltMask)) != 0 || role >= 2) {
+    if ((shift & (kShiftMask | kAltMask)) != 0 || !isNoteRole(role)) {
         ok = shortcut(k, shift);
     } else if (f_.keyAlterEditMode) {
         editKeySet(k);
@@ -54,10 +47,13 @@ void KeyInput::Picture1_KeyDown(int k, int shift) {
     } else {
         ok = playNote(k, role);
     }
-    if (ok) record(k, true);
+    if (ok) f_.recorder().recordKeyEvent(k, true);
 }
 
-bool KeyInput::playNote(int k, int role) {
+bool KeyInput::playNote(int k, KeyRole role) {
+    // A key without a note (Backspace, until key-set editing raises it) sounds and shows
+    // nothing; its press is still recorded.
+    if (f_.keyNote[ix(k)] == 0) return true;
     int a = f_.sharpHeld ? 1 : (f_.flatHeld ? -1 : 0);
     if (f_.alteredDegreeCount > 0) {
         int t = f_.cmb_key.selectedItemData();
@@ -71,7 +67,7 @@ bool KeyInput::playNote(int k, int role) {
         }
     }
     int n = f_.keyNote[ix(k)] + a;
-    auto msg = noteOnMsg(role, n);
+    auto msg = noteOnMsg(channelOf(role), n);
     // A note outside 0..127 cannot be sent: the press ends without effect and the key does not
     // become held, so its release cannot leave anything behind.
     if (!msg) return false;
@@ -82,7 +78,7 @@ bool KeyInput::playNote(int k, int role) {
     f_.display().setPianoKeyLit(n, true);
     f_.display().showNoteMarker(k, f_.keyNoteSign[ix(k)] + a);
     f_.shp_BScr.setLit(false);
-    if (k == kVkNumLock) keepNumLockOn();
+    if (k == kNumLock) keepNumLockOn();
     return true;
 }
 
@@ -111,14 +107,14 @@ void KeyInput::editKeySet(int k) {
 void KeyInput::clearDegreeAccidentals(bool allDegrees) {
     if (allDegrees) {
         for (int d = 0; d < 7; ++d) {
-            f_.shp_key(kVkF1 + d).setLit(false);
+            f_.shp_key(kF1 + d).setLit(false);
             f_.degreeAlter[static_cast<size_t>(d)] = 0;
             f_.display().refreshDegreeLabel(d);
         }
     } else {
         for (int i = 0; i < f_.alteredDegreeCount && i < 7; ++i) {
             int d = f_.alteredDegrees[static_cast<size_t>(i)];
-            f_.shp_key(kVkF1 + d).setLit(false);
+            f_.shp_key(kF1 + d).setLit(false);
             f_.degreeAlter[static_cast<size_t>(d)] = 0;
             f_.display().refreshDegreeLabel(d);
         }
@@ -145,40 +141,40 @@ void KeyInput::typeProgramDigit(int digit) {
 bool KeyInput::shortcut(int k, int shift) {
     // Whatever the shift state.
     switch (k) {
-        case kVkCtrl:
+        case kCtrl:
             f_.flatHeld = true;
             f_.heldAlter[ix(k)] = 0;
-            f_.shp_key(kVkCtrl).setLit(true);
+            f_.shp_key(kCtrl).setLit(true);
             if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(true);
             if (f_.sharpHeld) {
                 f_.sharpHeld = false;
-                f_.shp_key(kVkSpace).setLit(false);
+                f_.shp_key(kSpace).setLit(false);
             }
             return true;
-        case kVkEsc:
+        case kEsc:
             f_.setDegreeAlterDirection(-f_.degreeAlterDirection());
             clearDegreeAccidentals(true);
             return true;
-        case kVkSpace:
-            f_.shp_key(kVkSpace).setLit(true);
+        case kSpace:
+            f_.shp_key(kSpace).setLit(true);
             f_.sharpHeld = true;
             f_.heldAlter[ix(k)] = 0;
             if (f_.flatHeld) {
                 f_.flatHeld = false;
-                f_.shp_key(kVkCtrl).setLit(false);
+                f_.shp_key(kCtrl).setLit(false);
                 if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(false);
             }
             if (f_.alteredDegreeCount > 0) clearDegreeAccidentals(false);
             return true;
-        case kVkF8:
+        case kF8:
             return f_.chk_damper(0).setValue(f_.chk_damper(0).value() == 1 ? 0 : 1);
-        case kVkF9:
+        case kF9:
             return f_.chk_damper(1).setValue(f_.chk_damper(1).value() == 1 ? 0 : 1);
         default:
             break;
     }
-    if (k >= kVkF1 && k < kVkF1 + 7) {
-        size_t d = static_cast<size_t>(k - kVkF1);
+    if (isDegreeKey(k)) {
+        size_t d = static_cast<size_t>(degreeOf(k));
         if (f_.degreeAlter[d] != 0) {
             f_.degreeAlter[d] = static_cast<int16_t>(-f_.degreeAlter[d]);
             f_.display().refreshDegreeLabel(static_cast<int>(d));
@@ -193,15 +189,15 @@ bool KeyInput::shortcut(int k, int shift) {
     }
 
     if (shift == kShiftMask) {
-        if (k >= '0' && k <= '7') return f_.cmb_key.setListIndex(k - '0');
+        if (k >= kDigit0 && k <= kDigit0 + 7) return f_.cmb_key.setListIndex(k - kDigit0);
         switch (k) {
-            case kVkUp:
+            case kUp:
                 return stepList(0, 0, +1);
-            case kVkDown:
+            case kDown:
                 return stepList(0, 0, -1);
-            case kVkLeft:
+            case kLeft:
                 return stepList(1, 0, +1);
-            case kVkRight:
+            case kRight:
                 return stepList(1, 0, -1);
             default:
                 return true;
@@ -209,42 +205,44 @@ bool KeyInput::shortcut(int k, int shift) {
     }
 
     if ((shift & kAltMask) != 0) {
-        if (k == '0') return f_.cmb_key.setListIndex(0);
-        if (k >= '1' && k <= '7') return f_.cmb_key.setListIndex(k - 41);
-        if (k >= 96 && k <= 105) {
-            typeProgramDigit(k - 96);
+        if (k == kDigit0) return f_.cmb_key.setListIndex(0);
+        if (k >= kDigit0 + 1 && k <= kDigit0 + 7)
+            return f_.cmb_key.setListIndex(k - kFlatSignatureOffset);
+        if (isNumPadDigit(k)) {
+            typeProgramDigit(k - kNumPad0);
             return true;
         }
         switch (k) {
-            case kVkUp:
+            case kUp:
                 return stepList(0, 1, +1);
-            case kVkDown:
+            case kDown:
                 return stepList(0, 1, -1);
-            case kVkLeft:
+            case kLeft:
                 return stepList(1, 1, +1);
-            case kVkRight:
+            case kRight:
                 return stepList(1, 1, -1);
             case 'O':
-                if (f_.cmd_open.enabled()) f_.cmd_open_Click();
+                if (f_.cmd_open.enabled()) f_.performanceFiles().cmd_open_Click();
                 return true;
             case 'P':
                 if (f_.isPlaying || f_.isRecording) return true;
                 if (f_.isPaused)
-                    f_.cmd_pause_Click();
+                    f_.player().cmd_pause_Click();
                 else
-                    f_.cmd_play_Click();
+                    f_.player().cmd_play_Click();
                 return true;
             case 'R':
-                if (!f_.isRecording && !f_.isPlaying && !f_.isPaused) f_.cmd_record_Click();
+                if (!f_.isRecording && !f_.isPlaying && !f_.isPaused)
+                    f_.recorder().cmd_record_Click();
                 return true;
             case 'S':
                 if (f_.isPlaying || f_.isPaused)
-                    f_.cmd_play_Click();
+                    f_.player().cmd_play_Click();
                 else if (f_.isRecording)
-                    f_.cmd_record_Click();
+                    f_.recorder().cmd_record_Click();
                 return true;
             case 'W':
-                if (f_.isPlaying || f_.isPaused) f_.cmd_pause_Click();
+                if (f_.isPlaying || f_.isPaused) f_.player().cmd_pause_Click();
                 return true;
             default:
                 return true;
@@ -253,11 +251,11 @@ bool KeyInput::shortcut(int k, int shift) {
 
     // Neither Shift alone nor Alt.
     switch (k) {
-        case kVkPause:
+        case kPause:
             return f_.chk_ESync.setValue(f_.chk_ESync.value() == 1 ? 0 : 1);
-        case kVkF11:
+        case kF11:
             return f_.vbar_Effect(3).setValue(f_.vbar_Effect(3).value() - 1);
-        case kVkF12:
+        case kF12:
             return f_.vbar_Effect(3).setValue(f_.vbar_Effect(3).value() + 1);
         default:
             return true;
@@ -275,26 +273,25 @@ void KeyInput::applyTypedProgram() {
 }
 
 void KeyInput::Picture1_KeyUp(int k, int /*shift*/) {
-    if (f_.synthKeyActive) return;
     if (k < 0 || k > 255) return;
     Shape* shape = f_.shp_key.find(k);
-    if (!shape) return;
-    int role = shape->role();
+    if (!shape || !shape->role()) return;
+    const KeyRole role = *shape->role();
     size_t i = ix(k);
-    if (role >= 2) {
+    if (!isNoteRole(role)) {
         switch (k) {
-            case kVkSpace:
+            case kSpace:
                 f_.sharpHeld = false;
                 f_.heldAlter[i] = kNotHeld;
-                f_.shp_key(kVkSpace).setLit(false);
+                f_.shp_key(kSpace).setLit(false);
                 break;
-            case kVkCtrl:
+            case kCtrl:
                 f_.flatHeld = false;
                 f_.heldAlter[i] = kNotHeld;
-                f_.shp_key(kVkCtrl).setLit(false);
+                f_.shp_key(kCtrl).setLit(false);
                 if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(false);
                 break;
-            case kVkAlt:
+            case kAlt:
                 applyTypedProgram();
                 break;
             default:
@@ -302,29 +299,14 @@ void KeyInput::Picture1_KeyUp(int k, int /*shift*/) {
         }
     } else if (isHeld(k)) {
         int n = f_.heldNote[i];
-        if (auto msg = noteOffMsg(role, n)) f_.midi().send(*msg);
+        if (auto msg = noteOffMsg(channelOf(role), n)) f_.midi().send(*msg);
         f_.display().setPianoKeyLit(n, false);
         f_.heldAlter[i] = kNotHeld;
         f_.shp_key(k).setLit(false);
         f_.lbl_note(f_.keyMarker[i] % 10).setVisible(false);
         f_.shp_BScr.setLit(true);
     }
-    record(k, false);
-}
-
-void KeyInput::record(int k, bool down) {
-    if (!f_.isRecording) return;
-    size_t at = static_cast<size_t>(f_.eventCount);
-    if (f_.perfEvents.size() <= at) f_.perfEvents.resize(at + 1);
-    f_.perfEvents[at] = PerfEvent{static_cast<int16_t>(k), static_cast<int16_t>(down ? 1 : 0),
-                                  static_cast<float>(f_.services.clock.secondsSinceMidnight())};
-    ++f_.eventCount;
-    if (f_.eventCount > f_.recMaxEvents) {
-        f_.services.dialogs.messageBox("녹음 최대 길이를 초과하여 녹음을 중지합니다.", "안내",
-                                       MsgButtons::Ok, MsgIcon::Information);
-        f_.cmd_record_Click();
-        releaseAllKeys();
-    }
+    f_.recorder().recordKeyEvent(k, false);
 }
 
 void KeyInput::releaseAllKeys() {
@@ -337,8 +319,5 @@ void KeyInput::keepNumLockOn() {
     f_.startup().ensureNumLockOn();
 }
 
-void KeyInput::focusLost() {
-    releaseAllKeys();
-}
 
 }  // namespace muto

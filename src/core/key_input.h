@@ -2,6 +2,8 @@
 // semitone modifiers and the F1-F7 degree accidentals, key-set editing, and the shortcut keys.
 #pragma once
 
+#include "core/vk.h"
+
 namespace muto {
 
 class Form1;
@@ -16,21 +18,17 @@ public:
     void releaseAllKeys();
     // Turns Num Lock back on after the user played the Num Lock key.
     void keepNumLockOn();
-    // The window lost the keyboard to another application: the held keys' key-ups would never
-    // come, so they are released now.
-    void focusLost();
 
     bool isHeld(int keyCode) const;
 
 private:
     // False when the handler must end at once (a control refused a value).
     bool shortcut(int k, int shift);
-    bool playNote(int k, int role);
+    bool playNote(int k, KeyRole role);
     void editKeySet(int k);
     void typeProgramDigit(int digit);
     void applyTypedProgram();
     void clearDegreeAccidentals(bool allDegrees);
-    void record(int k, bool down);
     bool stepList(int which, int ch, int delta);
 
     Form1& f_;

@@ -150,6 +150,20 @@ void KeyMap::cmb_OctShift_Click(int group) {
 
 void KeyMap::cmd_KeySetDefault_Click() {
     f_.keyAlter.fill(0);
+    // A key outside both groups has no note of its own; one raised in key-set editing
+    // (Backspace) goes back to none, and its caption with it.
+    std::array<bool, 256> inGroup{};
+    for (int g = 0; g < 2; ++g)
+        for (const NaturalKey& k : keyGroupLayout(g))
+            inGroup[k.vk] = true;
+    for (size_t k = 0; k < 256; ++k) {
+        if (inGroup[k] || f_.keyNote[k] == 0) continue;
+        f_.keyNote[k] = 0;
+        if (Label* cap = f_.lbl_KeyCaption.find(static_cast<int>(k))) {
+            cap->setCaption("");
+            cap->setTag("");
+        }
+    }
     rebuildBothGroups();
     refreshKeyStaffTops();
     resetKeyCaptions();

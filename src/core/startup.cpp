@@ -7,6 +7,8 @@
 #include "core/key_map.h"
 #include "core/midi.h"
 #include "display/key_display.h"
+#include "recording/player.h"
+#include "settings/configuration.h"
 
 namespace muto {
 
@@ -86,16 +88,16 @@ bool Startup::run() {
     makeDefaultSelections();
     fillTables();
     createKeyCaptions();
-    if (placeStartMarker) placeStartMarker(0);
+    f_.player().placeStartMarker(0);
     resetKeyHighlights();
-    if (readConfig) readConfig();
+    f_.configuration().readConfig();
     loadPictures();
     return true;
 }
 
 bool Startup::Form_Unload() {
     if (f_.isPlaying) return false;
-    f_.midi().midiClose();
+    f_.shutDown();
     return true;
 }
 
@@ -115,54 +117,18 @@ void Startup::resetKeyHighlights() {
     f_.shp_img.forEach([](Shape& s) { s.setLit(false); });
     f_.shp_key.forEach([&](Shape& s) {
         s.setLit(false);
-        if (s.role() <= 4) s.setBackColor(f_.pressColor);
+        if (s.role() && *s.role() != KeyRole::Control) s.setBackColor(f_.pressColor);
     });
     if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
     if (f_.shp_img.exists(13)) f_.shp_img(13).setVisible(false);
     f_.chk_AniGif.setEnabled(true);
 }
 
-void Startup::applyColour(int which, Colour colour) {
-    switch (which) {
-        case 0:
-            f_.shp_img.forEach([&](Shape& s) { s.setBorderColor(colour); });
-            f_.shp_key.forEach([&](Shape& s) { s.setBorderColor(colour); });
-            break;
-        case 1:
-            f_.lbl_KeyCaption.forEach([&](Label& l) {
-                if (f_.keyNote[static_cast<size_t>(l.index() & 0xFF)] != 0) l.setForeColor(colour);
-            });
-            for (int i = 0; i < 12; ++i)
-                if (f_.Label1.exists(i)) f_.Label1(i).setForeColor(colour);
-            break;
-        case 2: {
-            f_.pressColor = f_.lbl_Color(2).backColor();
-            for (int d = 0; d < 7; ++d)
-                if (f_.degreeAlter[static_cast<size_t>(d)] != 0)
-                    f_.shp_key(112 + d).setBackColor(f_.pressColor);
-            f_.shp_piano.forEach([&](Shape& s) { s.setBackColor(f_.pressColor); });
-            f_.shp_key.forEach([&](Shape& s) {
-                int role = s.role();
-                if (role < 4) s.setBackColor(f_.pressColor);
-                if (role == 4 && s.index() >= 112 && s.index() < 119 &&
-                    f_.degreeAlter[static_cast<size_t>(s.index() - 112)] != 0)
-                    s.setLit(true);
-            });
-            if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
-            break;
-        }
-        default:
-            break;
-    }
-}
-
 void Startup::ensureNumLockOn() {
     KeyboardLeds& leds = f_.services.leds;
+    // Setting the lock injects no key events, so nothing is swallowed or waited for here.
     if (!leds.available() || leds.numLockOn()) return;
-    f_.synthKeyActive = true;
     leds.setNumLock(true);
-    f_.services.pump.processEvents();
-    f_.synthKeyActive = false;
 }
 
 void Startup::loadPictures() {

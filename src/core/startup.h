@@ -1,8 +1,6 @@
 // Start-up and shut-down of the main window, and the start-up routines that belong to no other
-// handler class: key captions, highlights, the user colours and Num Lock.
+// handler class: key captions, highlights and Num Lock.
 #pragma once
-
-#include <functional>
 
 #include "core/controls.h"
 
@@ -21,15 +19,9 @@ public:
 
     void createKeyCaptions();
     void resetKeyHighlights();
-    void applyColour(int which, Colour colour);
     void ensureNumLockOn();
     // Loads the three window pictures from their Tags, falling back to the default files.
     void loadPictures();
-
-    // Reads the saved configuration (installed by the settings code; nothing until then).
-    std::function<void()> readConfig;
-    // Places the playback start marker (installed by the player; nothing until then).
-    std::function<void(double)> placeStartMarker;
 
 private:
     void fillLists();

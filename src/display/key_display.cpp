@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "core/form1.h"
+#include "display/help_window.h"
+#include "display/visual_options.h"
 
 namespace muto {
 
@@ -132,7 +134,7 @@ void KeyDisplay::chk_KeyOutline_Click() {
 }
 
 void KeyDisplay::Label1_Click(int i) {
-    if (i == 3 && f_.onHelpRequested) f_.onHelpRequested();
+    if (i == 3) f_.helpWindow().show();
 }
 
 void KeyDisplay::lbl_KeyCaption_Click() {
@@ -140,11 +142,11 @@ void KeyDisplay::lbl_KeyCaption_Click() {
 }
 
 void KeyDisplay::lbl_KeyCaption_DblClick() {
-    if (f_.onFormDblClick) f_.onFormDblClick();
+    f_.visualOptions().Form_DblClick();
 }
 
 void KeyDisplay::Label2_DblClick() {
-    if (f_.onControlPanelDblClick) f_.onControlPanelDblClick();
+    f_.visualOptions().img_ControlPanel_DblClick();
 }
 
 Label& KeyDisplay::keyCaption(int keyCode) {

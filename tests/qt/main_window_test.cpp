@@ -19,55 +19,10 @@
 #include "core/form1.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/qt_services.h"
+#include "support/fake_services.h"
 
 namespace muto::qt {
 namespace {
-
-class RecordingMidi : public MidiDevice {
-public:
-    int open() override { return 0; }
-    void shortMsg(uint32_t m) override {
-        char buf[16];
-        const unsigned status = m & 0xFF;
-        if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0)
-            std::snprintf(buf, sizeof buf, "%02X %02X", status, (m >> 8) & 0xFF);
-        else
-            std::snprintf(buf, sizeof buf, "%02X %02X %02X", status, (m >> 8) & 0xFF,
-                          (m >> 16) & 0xFF);
-        sent.emplace_back(buf);
-    }
-    void close() override {}
-    std::vector<std::string> take() { return std::exchange(sent, {}); }
-    std::vector<std::string> sent;
-};
-
-class SilentDialogs : public Dialogs {
-public:
-    MsgResult messageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
-        return MsgResult::Ok;
-    }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return {}; }
-    std::optional<uint32_t> chooseColour(uint32_t, int) override { return {}; }
-};
-
-class FixedClock : public Clock {
-public:
-    double secondsSinceMidnight() override { return 100.0; }
-};
-
-class FakeLeds : public KeyboardLeds {
-public:
-    bool available() override { return true; }
-    bool numLockOn() override { return on; }
-    void setNumLock(bool v) override { on = v; }
-    bool on = false;
-};
-
-class NoPump : public EventPump {
-public:
-    void processEvents() override {}
-};
 
 // X keycodes used below.
 constexpr int kXQ = 24;
@@ -110,13 +65,12 @@ protected:
         return img.pixelColor(c.geometry().left + dx, c.geometry().top + dy);
     }
 
-    RecordingMidi midi;
-    SilentDialogs dialogs;
-    FixedClock clock;
-    FakeLeds leds;
-    NoPump pump;
+    test::FakeServices fakes;
+    test::FakeMidi& midi = fakes.midi;
+    test::FakeLeds& leds = fakes.leds;
     QtPictureLoader pictures;
-    Form1 form{Services{midi, dialogs, clock, leds, pump, pictures, "/nonexistent-muto-dir"}};
+    Form1 form{Services{midi, fakes.dialogs, fakes.time, fakes.time, fakes.time, fakes.downloader,
+                        leds, pictures, "/nonexistent-muto-dir"}};
     std::unique_ptr<MainWindow> window;
 };
 
@@ -310,7 +264,7 @@ TEST_F(MainWindowTest, ButtonsAndCaptionsFollowTheModel) {
     form.cmd_play.setCaption("■");
     EXPECT_EQ(play->text(), QStringLiteral("■"));
     int clicks = 0;
-    form.onPlayClick = [&] { ++clicks; };
+    form.cmd_play.onClick = [&] { ++clicks; };
     play->click();
     EXPECT_EQ(clicks, 1);
     form.cmd_play.setEnabled(false);

@@ -8,6 +8,7 @@
 #include "core/key_input.h"
 #include "display/key_display.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_services.h"
 
 namespace muto::qt {
@@ -15,29 +16,17 @@ namespace muto::qt {
 namespace {
 
 const QColor kButtonFace(240, 240, 240);
-constexpr int kVkNumLock = 144;
 
-QColor colour(Colour c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
-
-QRect rectOf(const Control& c, QPoint origin = {}) {
+// Where a control lies in the window: its geometry is relative to its container's.
+QRect rectOf(const Control& c) {
     const Rect& g = c.geometry();
-    return QRect(origin.x() + g.left, origin.y() + g.top, g.width, g.height);
-}
-
-QPoint originOf(const Control& box) {
-    return QPoint(box.geometry().left, box.geometry().top);
+    const QRect r(g.left, g.top, g.width, g.height);
+    return c.container() ? r.translated(rectOf(*c.container()).topLeft()) : r;
 }
 
 int shiftOf(Qt::KeyboardModifiers m) {
     return keys::shiftMask(m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
                            m.testFlag(Qt::AltModifier));
-}
-
-QString text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 }  // namespace
@@ -84,15 +73,15 @@ void KeyCanvas::keyEvent(QKeyEvent* e, bool down) {
     const uint32_t keysym = e->nativeVirtualKey();
     const int shift = shiftOf(e->modifiers());
     if (down) {
-        if (auto vk = translator_.press(scan, keysym, numLockFor(e)))
-            form_.keys().Picture1_KeyDown(*vk, shift);
+        if (auto vk = translator_.press(scan, keysym, numLockFor(e))) form_.keyDown(*vk, shift);
     } else {
         const bool numLock = translator_.isDown(scan) ? true : numLockFor(e);
         if (auto vk = translator_.release(scan, keysym, numLock, e->isAutoRepeat())) {
-            form_.keys().Picture1_KeyUp(*vk, shift);
+            form_.keyUp(*vk, shift);
             // X toggles the Num Lock state at the key's release, not at its press as the
-            // instrument expects: the lock it just took away is given back now.
-            if (*vk == kVkNumLock) form_.keys().keepNumLockOn();
+            // instrument expects: the lock it just took away is given back now. Setting it
+            // injects no key events, so nothing here waits or swallows a key.
+            if (*vk == vk::kNumLock) form_.keys().keepNumLockOn();
         }
     }
 }
@@ -100,8 +89,8 @@ void KeyCanvas::keyEvent(QKeyEvent* e, bool down) {
 // --- Mouse --------------------------------------------------------------------------------
 
 Control* KeyCanvas::hitTest(QPoint pt) const {
-    auto inside = [&](const Control& c, QPoint origin = {}) {
-        return c.visible() && rectOf(c, origin).contains(pt);
+    auto inside = [&](const Control& c) {
+        return c.shown() && rectOf(c).contains(pt);
     };
     Form1& f = form_;
     Control* hit = nullptr;
@@ -127,7 +116,7 @@ void KeyCanvas::mousePressEvent(QMouseEvent* e) {
         const int button = e->button() == Qt::LeftButton    ? 1
                            : e->button() == Qt::RightButton ? 2
                                                             : 4;
-        const QPoint local = pt - originOf(*box);
+        const QPoint local = pt - rectOf(*box).topLeft();
         box->onMouseDown(button, shiftOf(e->modifiers()), local.x(), local.y());
     }
     if (e->button() == Qt::LeftButton) pressed_ = target;
@@ -179,7 +168,7 @@ void KeyCanvas::doubleClick(Control* target) {
         if (box->onDblClick) box->onDblClick();
         return;
     }
-    if (f.onFormDblClick) f.onFormDblClick();
+    if (f.form.onDblClick) f.form.onDblClick();
 }
 
 // --- Painting -----------------------------------------------------------------------------
@@ -208,9 +197,9 @@ void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& 
     p.restore();
 }
 
-void KeyCanvas::paintShape(QPainter& p, const Shape& s, QPoint origin) {
+void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
     if (!s.visible()) return;
-    const QRect r = rectOf(s, origin);
+    const QRect r = rectOf(s);
     if (r.isEmpty()) return;
     if (s.lit()) p.fillRect(r, colour(s.backColor()));
     if (s.bordered()) {
@@ -220,9 +209,9 @@ void KeyCanvas::paintShape(QPainter& p, const Shape& s, QPoint origin) {
     }
 }
 
-void KeyCanvas::paintLabel(QPainter& p, const Label& l, QPoint origin, int align, bool bold) {
+void KeyCanvas::paintLabel(QPainter& p, const Label& l, int align, bool bold) {
     if (!l.visible() || l.caption().empty()) return;
-    const QRect r = rectOf(l, origin);
+    const QRect r = rectOf(l);
     if (!l.backTransparent()) p.fillRect(r, colour(l.backColor()));
     p.setPen(colour(l.foreColor()));
     p.setFont(uiFont(11, bold || l.fontBold()));
@@ -238,7 +227,7 @@ void KeyCanvas::paintStaffBox(QPainter& p) {
     p.save();
     p.setClipRect(r);
     form_.lbl_note.forEach([&](const Label& l) {
-        paintLabel(p, l, r.topLeft(), Qt::AlignLeft | Qt::AlignVCenter, true);
+        paintLabel(p, l, Qt::AlignLeft | Qt::AlignVCenter, true);
     });
     p.restore();
     p.setPen(QColor(128, 128, 128));
@@ -254,7 +243,7 @@ void KeyCanvas::paintPiano(QPainter& p) {
     paintPicture(p, box.picture(), r);
     p.save();
     p.setClipRect(r);
-    form_.shp_piano.forEach([&](const Shape& s) { paintShape(p, s, r.topLeft()); });
+    form_.shp_piano.forEach([&](const Shape& s) { paintShape(p, s); });
     p.restore();
 }
 
@@ -268,13 +257,13 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
         paintPicture(p, f.pic_ProgBack.picture(), r);
         p.save();
         p.setClipRect(r);
-        paintShape(p, f.shp_progress, r.topLeft());
+        paintShape(p, f.shp_progress);
         p.restore();
         p.setPen(QColor(128, 128, 128));
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
-    paintShape(p, f.shp_StartPos, {});
+    paintShape(p, f.shp_StartPos);
     if (f.pic_Palette.visible()) {
         const QRect r = rectOf(f.pic_Palette);
         p.fillRect(r, kButtonFace);
@@ -290,14 +279,14 @@ void KeyCanvas::paintEvent(QPaintEvent*) {
     paintPicture(p, f.form.picture(), rect());
     paintControlPanel(p);
 
-    f.shp_img.forEach([&](const Shape& s) { paintShape(p, s, {}); });
-    f.shp_key.forEach([&](const Shape& s) { paintShape(p, s, {}); });
+    f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
+    f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
     f.lbl_KeyCaption.forEach(
-        [&](const Label& l) { paintLabel(p, l, {}, Qt::AlignHCenter | Qt::AlignTop); });
-    f.Label1.forEach([&](const Label& l) { paintLabel(p, l, {}, Qt::AlignCenter); });
+        [&](const Label& l) { paintLabel(p, l, Qt::AlignHCenter | Qt::AlignTop); });
+    f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });
 
     paintStaffBox(p);
-    paintShape(p, f.shp_BScr, {});
+    paintShape(p, f.shp_BScr);
     paintPiano(p);
 }
 

@@ -51,9 +51,9 @@ private:
 
     const QPixmap& pixmap(const std::string& path);
     void paintPicture(QPainter& p, const std::string& path, const QRect& box);
-    void paintShape(QPainter& p, const Shape& s, QPoint origin);
+    void paintShape(QPainter& p, const Shape& s);
     // `bold` draws bold whatever the label says (the staff markers' circles).
-    void paintLabel(QPainter& p, const Label& l, QPoint origin, int align, bool bold = false);
+    void paintLabel(QPainter& p, const Label& l, int align, bool bold = false);
     void paintStaffBox(QPainter& p);
     void paintPiano(QPainter& p);
     void paintControlPanel(QPainter& p);

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 
 #include "core/form1.h"
-#include "core/key_input.h"
 #include "core/layout.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/panel_widgets.h"
@@ -41,28 +40,13 @@ QWidget* MainWindow::ensureWidget(Control& control) {
         return nullptr;
     }
     widgets_.emplace(&control, w);
+    if (control.container()) children_[control.container()].push_back(&control);
     w->raise();
     return w;
 }
 
-QPoint MainWindow::containerOrigin(const Control& control, bool* containerVisible) const {
-    *containerVisible = true;
-    // The ring palette's swatches live inside their picture box.
-    if (control.name() == form_.lbl_CircleColor.name() && control.index() >= 0 &&
-        control.index() < 9) {
-        *containerVisible = form_.pic_Palette.visible();
-        const Rect& g = form_.pic_Palette.geometry();
-        return QPoint(g.left, g.top);
-    }
-    return {};
-}
-
 void MainWindow::syncWidget(Control& control) {
-    QWidget* w = widgetOf(control);
-    if (!w) return;
-    bool containerVisible = true;
-    const QPoint origin = containerOrigin(control, &containerVisible);
-    syncPanelWidget(control, w, origin, containerVisible);
+    if (QWidget* w = widgetOf(control)) syncPanelWidget(control, w);
 }
 
 void MainWindow::syncWindow() {
@@ -75,25 +59,24 @@ void MainWindow::syncWindow() {
     if (this->size() != size || minimumSize() != size) setFixedSize(size);
 }
 
-void MainWindow::controlChanged(const Control& control) {
-    // The model hands out const references; the view needs the control to wire its widget.
-    Control& c = const_cast<Control&>(control);
+void MainWindow::controlChanged(Control& control) {
     if (&control == &form_.form) {
         syncWindow();
         canvas_->update();
         return;
     }
-    if (ensureWidget(c)) {
-        syncWidget(c);
+    if (ensureWidget(control)) {
+        syncWidget(control);
         return;
     }
-    if (&control == &form_.pic_Palette) {
-        form_.lbl_CircleColor.forEach([this](Label& l) { syncWidget(l); });
-    }
+    // A container moved or showed: the widgets inside it follow.
+    if (auto it = children_.find(&control); it != children_.end())
+        for (Control* child : it->second)
+            syncWidget(*child);
     canvas_->update();
 }
 
-void MainWindow::focusRequested(const Control& /*control*/) {
+void MainWindow::focusRequested(Control& /*control*/) {
     // Both input surfaces are the canvas; the model decides which one gets the keys.
     canvas_->setFocus(Qt::OtherFocusReason);
 }
@@ -112,7 +95,7 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() &&
         QApplication::activeWindow() == nullptr) {
         canvas_->forgetKeys();
-        form_.keys().focusLost();
+        form_.focusLost();
     }
 }
 

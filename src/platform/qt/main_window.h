@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <unordered_map>
+#include <vector>
 
 #include "core/controls.h"
 
@@ -25,8 +26,8 @@ public:
     MainWindow(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds);
     ~MainWindow() override;
 
-    void controlChanged(const Control& control) override;
-    void focusRequested(const Control& control) override;
+    void controlChanged(Control& control) override;
+    void focusRequested(Control& control) override;
 
     KeyCanvas* canvas() const { return canvas_; }
     // The widget showing a panel control, or nullptr for a painted control.
@@ -41,12 +42,13 @@ private:
     void syncWidget(Control& control);
     QWidget* ensureWidget(Control& control);
     // The place of a control's container in the window, and whether the container shows.
-    QPoint containerOrigin(const Control& control, bool* containerVisible) const;
 
     Form1& form_;
     KeyCanvas* canvas_;
     std::unordered_map<const Control*, QWidget*> widgets_;
     std::unordered_map<const Control*, bool> painted_;  // controls known to have no widget
+    // The widget controls inside each container, moved and shown with it.
+    std::unordered_map<const Control*, std::vector<Control*>> children_;
 };
 
 }  // namespace muto::qt

@@ -10,32 +10,14 @@
 #include <string_view>
 
 #include "platform/qt/fonts.h"
+#include "platform/qt/qt_convert.h"
 
 namespace muto::qt {
 
 namespace {
 
-QString text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QColor colour(Colour c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
-
-// Labels drawn by the canvas rather than shown as widgets: the key captions and legends over the
-// keyboard picture and the staff markers.
-bool isPaintedLabel(const Control& c) {
-    const std::string& n = c.name();
-    return n == "lbl_KeyCaption" || n == "Label1" || n == "lbl_note";
-}
-
-// Option captions and headings read from the left; swatches, arrows and values are centred.
-Qt::Alignment labelAlignment(const Control& c) {
-    const std::string& n = c.name();
-    if (n == "lbl_chk" || n == "Label2") return Qt::AlignLeft | Qt::AlignVCenter;
-    return Qt::AlignCenter;
+Qt::Alignment labelAlignment(const Label& l) {
+    return l.alignLeft() ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;
 }
 
 void syncLabel(const Label& l, ClickLabel* w) {
@@ -182,6 +164,7 @@ void ModelComboBox::sync() {
 // --- Creation and updates -----------------------------------------------------------------
 
 QWidget* createPanelWidget(Control& control, QWidget* parent) {
+    if (control.viewKind() == ViewKind::Painted) return nullptr;
     switch (control.kind()) {
         case ControlKind::ListBox:
             return new ModelComboBox(static_cast<ListBox&>(control), parent);
@@ -206,12 +189,11 @@ QWidget* createPanelWidget(Control& control, QWidget* parent) {
             return button;
         }
         case ControlKind::Label: {
-            if (isPaintedLabel(control)) return nullptr;
             auto& model = static_cast<Label&>(control);
             auto* label = new ClickLabel(parent);
             label->setFocusPolicy(Qt::NoFocus);
             label->setFont(uiFont(12));
-            label->setAlignment(labelAlignment(control));
+            label->setAlignment(labelAlignment(model));
             QObject::connect(label, &ClickLabel::clicked, label, [&model] {
                 if (model.onClick) model.onClick();
             });
@@ -225,7 +207,10 @@ QWidget* createPanelWidget(Control& control, QWidget* parent) {
     }
 }
 
-void syncPanelWidget(Control& control, QWidget* widget, QPoint origin, bool containerVisible) {
+void syncPanelWidget(Control& control, QWidget* widget) {
+    QPoint origin;
+    if (const Control* box = control.container())
+        origin = QPoint(box->geometry().left, box->geometry().top);
     const Rect& g = control.geometry();
     const QRect place(origin.x() + g.left, origin.y() + g.top, g.width, g.height);
     if (widget->geometry() != place) widget->setGeometry(place);
@@ -252,7 +237,7 @@ void syncPanelWidget(Control& control, QWidget* widget, QPoint origin, bool cont
         default:
             break;
     }
-    widget->setVisible(control.visible() && containerVisible);
+    widget->setVisible(control.shown());
 }
 
 }  // namespace muto::qt

@@ -58,8 +58,8 @@ private:
 // Creates the widget of a panel control (list, check box, scroll bar, button or label), or
 // nullptr for the controls painted by the canvas.
 QWidget* createPanelWidget(Control& control, QWidget* parent);
-// Brings a panel widget up to date with its control. `origin` is the place of the control's
-// container in the window, `containerVisible` whether that container shows.
-void syncPanelWidget(Control& control, QWidget* widget, QPoint origin, bool containerVisible);
+// Brings a panel widget up to date with its control; a control inside a container is placed
+// relative to it and shows only while it does.
+void syncPanelWidget(Control& control, QWidget* widget);
 
 }  // namespace muto::qt

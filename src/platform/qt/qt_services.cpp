@@ -174,10 +174,6 @@ QImage QtPictureLoader::image(const std::string& path) {
     return img;
 }
 
-void QtEventPump::processEvents() {
-    QCoreApplication::processEvents();
-}
-
 double SystemClock::secondsSinceMidnight() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);

@@ -1,5 +1,5 @@
 // The platform services of the model, done with Qt: message boxes and the open, save and colour
-// dialogs, picture checking and loading, the event pump and the clock.
+// dialogs, picture checking and loading, and the wall clock.
 #pragma once
 
 #include <QHash>
@@ -46,11 +46,6 @@ private:
         QImage image;
     };
     QHash<QString, Cached> cache_;
-};
-
-class QtEventPump : public EventPump {
-public:
-    void processEvents() override;
 };
 
 class SystemClock : public Clock {

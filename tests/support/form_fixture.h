@@ -1,0 +1,43 @@
+// A test fixture holding a main window on fake services.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/form1.h"
+#include "support/fake_services.h"
+
+namespace muto::test {
+
+class FormTest : public ::testing::Test {
+protected:
+    Form1& make() {
+        form = std::make_unique<Form1>(fakes.services());
+        return *form;
+    }
+    // A started, shown window with the start-up messages cleared.
+    Form1& started() {
+        make();
+        EXPECT_TRUE(form->load());
+        form->show();
+        midi.sent.clear();
+        return *form;
+    }
+    void down(int vk, int shift = 0) { form->keyDown(vk, shift); }
+    void up(int vk, int shift = 0) { form->keyUp(vk, shift); }
+    void tap(int vk, int shift = 0) {
+        down(vk, shift);
+        up(vk, shift);
+    }
+
+    FakeServices fakes;
+    FakeMidi& midi = fakes.midi;
+    FakeDialogs& dialogs = fakes.dialogs;
+    FakeTimers& time = fakes.time;
+    FakeLeds& leds = fakes.leds;
+    FakePictures& pictures = fakes.pictures;
+    std::unique_ptr<Form1> form;
+};
+
+}  // namespace muto::test

@@ -115,6 +115,9 @@ TEST_F(AtomicFile, ReadWholeFileRefusesWhatItCannotTake) {
     EXPECT_EQ(readWholeFile(target, 999).failure(), ReadFailure::TooLarge);
     EXPECT_EQ(readWholeFile(path("none.vsp")).failure(), ReadFailure::Unreadable);
     EXPECT_EQ(readWholeFile(dir_.string()).failure(), ReadFailure::Unreadable);
+    // Files whose size the system does not know are still held to the limit.
+    EXPECT_EQ(readWholeFile("/proc/self/maps", 10).failure(), ReadFailure::TooLarge);
+    EXPECT_TRUE(readWholeFile("/proc/self/maps"));
     auto empty = readWholeFile("/dev/null");
     EXPECT_EQ(empty.failure(), ReadFailure::Unreadable);  // not a regular file
 }

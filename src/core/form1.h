@@ -13,6 +13,7 @@
 #include "core/control_array.h"
 #include "core/controls.h"
 #include "core/services.h"
+#include "recording/perf_event.h"
 
 namespace muto {
 
@@ -40,12 +41,6 @@ constexpr int kShiftMask = 1;
 constexpr int kCtrlMask = 2;
 constexpr int kAltMask = 4;
 
-// One recorded key event.
-struct PerfEvent {
-    int16_t keyCode = 0;
-    int16_t isDown = 0;
-    float time = 0;  // seconds since local midnight
-};
 
 struct Services {
     MidiDevice& midi;

@@ -62,25 +62,16 @@ void appendNumber(std::vector<uint8_t>& out, int32_t v) {
 }  // namespace
 
 ConfigValues designDefaultConfig() {
+    // clang-format off
     return ConfigValues{
-        1,
-        0,
-        std::string(),  // captions on, in numbers
-        1,
-        2,
-        0,
-        70,  // outlines, 5000 events, sustain
-        0,
-        std::string(),  // no animated GIF
-        kNoRingColour,
-        0,
-        int32_t{-2147483627},
-        65280,  // black, system colour 21, green
-        0,
-        0,  // reverberation, chorus
-        std::string(),
-        std::string(),  // default pictures
+        1, 0, std::string(),                            // captions shown, as numbers; background
+        1, 2, 0, 70,                                    // outlines, recording length, sustain
+        0, std::string(),                               // no animated GIF
+        kNoRingColour, 0, int32_t{-2147483627}, 65280,  // black, system colour 21, green
+        0, 0,                                           // reverberation, chorus
+        std::string(), std::string(),                   // default pictures
     };
+    // clang-format on
 }
 
 std::string_view errorName(ConfigWriteError e) {

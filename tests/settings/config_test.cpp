@@ -258,6 +258,8 @@ TEST(ConfigFile, LenientAndStrictReading) {
          16,
          std::string("y"),
          {}},
+        {"huge file, no separator", -1, std::string(std::size_t{4} << 20, '\x80'), 0, 0,
+         ConfigReadError::TooLong},
         {"nothing", -1, "", 0, 0, ConfigReadError::Missing},
         {"blanks only", -1, " \t ", 0, 0, ConfigReadError::Missing},
     };

@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
     qt::QtDownloader downloader;
     x11::X11KeyboardLeds leds = x11::X11KeyboardLeds::fromQtApplication();
 
-    Form1 form(Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures,
-                        programDir});
+    Form1 form(
+        Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures, programDir});
     // A MIDI output that cannot be opened has been reported by the form; the window never shows.
     if (!form.load()) return 1;
 

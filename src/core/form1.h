@@ -41,7 +41,6 @@ constexpr int kShiftMask = 1;
 constexpr int kCtrlMask = 2;
 constexpr int kAltMask = 4;
 
-
 struct Services {
     MidiDevice& midi;
     Dialogs& dialogs;

@@ -319,5 +319,4 @@ void KeyInput::keepNumLockOn() {
     f_.startup().ensureNumLockOn();
 }
 
-
 }  // namespace muto

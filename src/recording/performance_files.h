@@ -1,6 +1,8 @@
 // Opening and saving performances from the transport panel.
 #pragma once
 
+#include <string>
+
 namespace muto {
 
 class Form1;
@@ -11,6 +13,17 @@ public:
 
     void cmd_open_Click();
     void cmd_save_Click();
+
+    // The save dialog loop. With `remember` (the save a stopped recording offers) the chosen
+    // file becomes the performance's file; it is cleared before each showing of the dialog.
+    // False when the user cancelled.
+    bool askPerformanceFileName(bool remember);
+    // Writes the performance in memory; a failure is reported to the user and changes nothing.
+    bool writePerformanceFile(const std::string& path);
+    // Every key caption loses its key-set mark and every mapped key its alteration.
+    void clearKeyOverrides();
+    // Playback starts from the beginning: position, marker, remembered positions and scale.
+    void resetPlayPositions();
 
 private:
     Form1& f_;

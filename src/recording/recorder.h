@@ -16,8 +16,13 @@ public:
     // chosen capacity is exceeded.
     void recordKeyEvent(int keyCode, bool down);
 
+    void startRecording();
+    void stopRecording();
+
 private:
+    void setRecordingControlsEnabled(bool enabled);
     Form1& f_;
+    double startedAt_ = 0;  // monotonic seconds when the recording began
 };
 
 }  // namespace muto

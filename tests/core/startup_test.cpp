@@ -1,7 +1,7 @@
 #include "core/startup.h"
-#include "core/midi.h"
 #include "core/key_input.h"
 #include "core/key_map.h"
+#include "core/midi.h"
 #include "core/startup.h"
 #include "display/key_display.h"
 #include "display/visual_options.h"

@@ -10,8 +10,7 @@ std::string midiHex(uint32_t m) {
     if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0)
         std::snprintf(buf, sizeof buf, "%02X %02X", status, (m >> 8) & 0xFF);
     else
-        std::snprintf(buf, sizeof buf, "%02X %02X %02X", status, (m >> 8) & 0xFF,
-                      (m >> 16) & 0xFF);
+        std::snprintf(buf, sizeof buf, "%02X %02X %02X", status, (m >> 8) & 0xFF, (m >> 16) & 0xFF);
     return buf;
 }
 

@@ -89,9 +89,7 @@ void KeyCanvas::keyEvent(QKeyEvent* e, bool down) {
 // --- Mouse --------------------------------------------------------------------------------
 
 Control* KeyCanvas::hitTest(QPoint pt) const {
-    auto inside = [&](const Control& c) {
-        return c.shown() && rectOf(c).contains(pt);
-    };
+    auto inside = [&](const Control& c) { return c.shown() && rectOf(c).contains(pt); };
     Form1& f = form_;
     Control* hit = nullptr;
     f.Label1.forEach([&](Label& l) {
@@ -226,9 +224,8 @@ void KeyCanvas::paintStaffBox(QPainter& p) {
     paintPicture(p, box.picture(), r);
     p.save();
     p.setClipRect(r);
-    form_.lbl_note.forEach([&](const Label& l) {
-        paintLabel(p, l, Qt::AlignLeft | Qt::AlignVCenter, true);
-    });
+    form_.lbl_note.forEach(
+        [&](const Label& l) { paintLabel(p, l, Qt::AlignLeft | Qt::AlignVCenter, true); });
     p.restore();
     p.setPen(QColor(128, 128, 128));
     p.setBrush(Qt::NoBrush);

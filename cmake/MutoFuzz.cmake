@@ -15,10 +15,14 @@ if(MUTO_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Each libFuzzer target leaves fuzz-targets/NAME.corpus in the build folder: its corpus paths,
+# one a line. scripts/test.sh builds and runs every target listed there.
+set(MUTO_FUZZ_MANIFEST_DIR ${CMAKE_BINARY_DIR}/fuzz-targets)
+file(REMOVE_RECURSE ${MUTO_FUZZ_MANIFEST_DIR})
+
 # muto_add_fuzz_target(NAME SOURCES ... LIBS ... CORPUS dir...)
 # With clang and MUTO_FUZZ a libFuzzer binary; otherwise a plain main that replays the corpus
 # (every file whole and cut short at many lengths). Either way a ctest runs the corpus once.
-# Name fuzz targets *_fuzz: scripts/test.sh runs every bin/*_fuzz of the fuzz build.
 function(muto_add_fuzz_target name)
     cmake_parse_arguments(F "" "" "SOURCES;LIBS;CORPUS" ${ARGN})
     if(MUTO_LIBFUZZER)
@@ -35,6 +39,8 @@ function(muto_add_fuzz_target name)
                 endif()
             endif()
         endforeach()
+        string(JOIN "\n" corpus_lines ${F_CORPUS})
+        file(WRITE ${MUTO_FUZZ_MANIFEST_DIR}/${name}.corpus "${corpus_lines}\n")
     else()
         add_executable(${name} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
     endif()

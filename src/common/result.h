@@ -10,11 +10,11 @@ namespace muto {
 
 // Why a file could not be read.
 enum class ReadFailure {
-    Truncated,    // shorter than its structure says
-    BadMagic,     // not this kind of file
-    TooLarge,     // declares more than the reader accepts
-    Malformed,    // a field holds a value the format does not allow
-    Unreadable,   // the file could not be read at all (I/O)
+    Truncated,   // shorter than its structure says
+    BadMagic,    // not this kind of file
+    TooLarge,    // declares more than the reader accepts
+    Malformed,   // a field holds a value the format does not allow
+    Unreadable,  // the file could not be read at all (I/O)
 };
 
 constexpr std::string_view failureName(ReadFailure f) {
@@ -36,7 +36,7 @@ constexpr std::string_view failureName(ReadFailure f) {
 template <class T>
 class ReadResult {
 public:
-    ReadResult(T value) : v_(std::move(value)) {}  // NOLINT: implicit on purpose
+    ReadResult(T value) : v_(std::move(value)) {}     // NOLINT: implicit on purpose
     ReadResult(ReadFailure failure) : v_(failure) {}  // NOLINT: implicit on purpose
 
     bool ok() const { return std::holds_alternative<T>(v_); }

@@ -181,7 +181,9 @@ bool decodeGifStream(std::span<const uint8_t> s, uint8_t* topRow, std::ptrdiff_t
         const std::size_t dataSize = codes.size();
         codes.resize(dataSize + kLzwPadding, 0);
 
-        if (w <= 0 || h <= 0) return false;
+        // An image larger than the destination is not the frame's (the decoded pixels are
+        // buffered whole, so its declared size alone could ask for gigabytes).
+        if (w <= 0 || h <= 0 || w > width || h > height) return false;
         const std::size_t pixelCount = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
         if (scratch.pixels.size() < pixelCount + kLzwSlack)
             scratch.pixels.resize(pixelCount + kLzwSlack);
@@ -236,7 +238,11 @@ std::span<const uint8_t> FrameStreamBuilder::build(const GifFrameInfo& frame,
         const std::size_t g = static_cast<std::size_t>(frame.position) - 1;
         buffer_.insert(buffer_.end(), file_.begin() + static_cast<std::ptrdiff_t>(g),
                        file_.begin() + static_cast<std::ptrdiff_t>(g + 8));
+        // Only its first bytes are the file's: the block size and the terminator are set, so a
+        // damaged extension cannot make the decoder read the image's bytes as blocks.
+        buffer_[kHeadSize + 2] = 4;
         buffer_[kHeadSize + 3] &= 0xFE;
+        buffer_[kHeadSize + 7] = 0;
     }
     // The image: its span, cut at the end of the data.
     const std::size_t first = static_cast<std::size_t>(std::max(span.start, 1)) - 1;

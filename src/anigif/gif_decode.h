@@ -31,7 +31,8 @@ std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, u
 // Decodes the first image of a GIF stream into a width x height destination whose top row is
 // `topRow`, rows `rowStep` bytes apart (negative for a bottom-up bitmap). Interlaced rows land in
 // display order. Rows that the data does not reach are left as they are. Returns false when the
-// stream holds no decodable image (the destination is then untouched).
+// stream holds no decodable image or its image is wider or taller than the destination (the
+// destination is then untouched).
 bool decodeGifStream(std::span<const uint8_t> stream, uint8_t* topRow, std::ptrdiff_t rowStep,
                      int width, int height, DecodeScratch& scratch);
 

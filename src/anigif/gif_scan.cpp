@@ -52,13 +52,15 @@ public:
         pos += 2;
         return true;
     }
-    // n bytes into the scratch buffer; zeros and no advance when they are not all there.
-    void readBytes(int n, std::vector<uint8_t>& scratch) {
+    // n bytes into the scratch buffer. When they are not all there the buffer holds zeros, the
+    // position stays and the end of the data is raised like any other short read.
+    bool readBytes(int n, std::vector<uint8_t>& scratch) {
         scratch.assign(static_cast<std::size_t>(n), 0);
-        if (pos < 1 || pos + n - 1 > size()) return;
+        if (pos < 1 || pos + n - 1 > size()) return raise();
         for (int i = 0; i < n; ++i)
             scratch[static_cast<std::size_t>(i)] = at(pos + i);
         pos += n;
+        return true;
     }
     void skipSubBlocks() {
         while (pos >= 1 && pos <= size()) {
@@ -130,7 +132,9 @@ bool scan(GifReader& r, GifStructure& out) {
             if (label == 0xFF) {
                 uint8_t n = 0;
                 if (!r.readByte(n)) return true;
-                r.readBytes(n, scratch);
+                // A cut identifier ends the scan: skipping sub-blocks from inside it would read
+                // its bytes as block lengths and could index frames that the file does not hold.
+                if (!r.readBytes(n, scratch)) return true;
                 if (textEqualsIgnoringCase(scratch, "NETSCAPE2.0")) {
                     uint8_t s = 0;
                     if (!r.readByte(s)) return true;

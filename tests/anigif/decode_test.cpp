@@ -102,6 +102,41 @@ TEST(GifDecode, FrameStreamIsAStandaloneGifWithTheIndexRamp) {
     EXPECT_EQ(s2[8], 30);
 }
 
+TEST(GifDecode, DamagedExtensionOrOversizedImageIsNotDecoded) {
+    // Extensions whose terminator is not zero are re-wrapped well formed.
+    const auto bytes = readTestFile("fuzz-gce-unterminated.gif");
+    GifStructure s;
+    const int n = scanGifStructure(bytes, s);
+    ASSERT_GE(n, 1);
+    FrameStreamBuilder builder(bytes);
+    int withExtension = 0;
+    for (int k = 1; k <= n; ++k) {
+        const auto& f = s.frames[static_cast<std::size_t>(k - 1)];
+        const auto st = builder.build(f, s.spans[static_cast<std::size_t>(k)]);
+        if (f.position == s.spans[static_cast<std::size_t>(k)].start) continue;
+        ++withExtension;
+        EXPECT_EQ(st[FrameStreamBuilder::kHeadSize + 2], 4) << k;
+        EXPECT_EQ(st[FrameStreamBuilder::kHeadSize + 7], 0) << k;
+        EXPECT_EQ(st[FrameStreamBuilder::kHeadSize + 8], 0x2C) << k;
+    }
+    EXPECT_GT(withExtension, 0);
+    AniGif gif;
+    EXPECT_EQ(loadRun(gif, bytes), n);
+    // A stream image wider or taller than the destination is refused, the destination untouched.
+    const auto px = pattern(4, 4, 3);
+    const auto stream = encodeIndexedGif(4, 4, px.data(), 4, std::vector<uint32_t>(4, 0));
+    DecodeScratch scratch;
+    const struct {
+        int w, h;
+        bool ok;
+    } cases[] = {{4, 4, true}, {5, 6, true}, {3, 4, false}, {4, 3, false}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> out(static_cast<std::size_t>(c.w * c.h), 9);
+        EXPECT_EQ(decodeGifStream(stream, out.data(), c.w, c.w, c.h, scratch), c.ok) << c.w;
+        EXPECT_EQ(out[0], c.ok ? px[0] : 9) << c.w;
+    }
+}
+
 TEST(GifDecode, LocalTableIsReplacedByTheRamp) {
     const auto bytes = readTestFile("local-16-export.gif");
     GifStructure s;

@@ -126,19 +126,54 @@ TEST(GifScan, FrameCountStopsAt32767) {
     EXPECT_EQ(s.stoppedBy, GifError::TooManyFrames);
 }
 
-TEST(GifScan, EveryTruncationOfEveryTestFileLoadsCleanly) {
+// Every cut of every test file either loads (and then paints and exports) or is refused with
+// nothing left behind, and a longer cut never holds fewer frames than a shorter one. Only a file
+// refused for an image without colour table may drop to 0 once that image is reached.
+TEST(GifScan, EveryTruncationLoadsOrRefusesAndFramesNeverDrop) {
+    int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(MUTO_GIF_TEST_DATA)) {
         if (entry.path().extension() != ".gif") continue;
-        const auto whole = readTestFile(entry.path().filename().string());
+        const std::string name = entry.path().filename().string();
+        const auto whole = readTestFile(name);
+        GifStructure full;
+        const int wholeFrames = scanGifStructure(whole, full);
+        const bool mayDrop = full.stoppedBy == GifError::NoColourTable;
+        int previous = 0;
         for (std::size_t n = 0; n <= whole.size(); ++n) {
             std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+            GifStructure s;
+            const int scanned = scanGifStructure(cut, s);
             AniGif gif;
             const int32_t frames = test::loadRun(gif, cut);
+            ASSERT_EQ(frames, scanned) << name << " cut at " << n;
             if (frames > 0) {
                 test::composeAll(gif);
-                EXPECT_FALSE(gif.encodeFrameAsGif(1).empty());
+                EXPECT_FALSE(gif.encodeFrameAsGif(1).empty()) << name << " cut at " << n;
+            } else {
+                EXPECT_FALSE(gif.loaded()) << name << " cut at " << n;
+                EXPECT_TRUE(gif.gifBytes().empty()) << name << " cut at " << n;
+                EXPECT_NE(gif.lastError(), GifError::None) << name << " cut at " << n;
             }
+            if (!mayDrop) {
+                ASSERT_GE(frames, previous) << name << " cut at " << n;
+                ASSERT_LE(frames, wholeFrames) << name << " cut at " << n;
+            }
+            previous = frames;
         }
+        ++files;
+    }
+    EXPECT_GT(files, 30);
+}
+
+TEST(GifScan, CutApplicationIdentifierEndsTheScan) {
+    // The identifier holds a zero and an image; read as sub-blocks it would be a second frame.
+    const auto whole = readTestFile("app-identifier-hides-image.gif");
+    EXPECT_EQ(scanFile("app-identifier-hides-image.gif", 1).stoppedBy, GifError::None);
+    const std::size_t identifier = 13 + 12 + 15 + 3;
+    for (std::size_t n = identifier; n < identifier + 255; n += 17) {
+        GifStructure s;
+        EXPECT_EQ(scanGifStructure(std::span(whole).first(n), s), 1) << n;
+        EXPECT_EQ(s.stoppedBy, GifError::EndOfFile) << n;
     }
 }
 

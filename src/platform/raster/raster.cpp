@@ -38,7 +38,7 @@ uint32_t nearestEntry(std::span<const uint32_t> table, uint32_t colour) {
 // Turns raw source values into raw destination values.
 class Converter {
 public:
-    Converter(const Surface& src, const Surface& dst) : src_(src), dst_(dst) {
+    Converter(const Surface& src, const Surface& dst) : dst_(dst) {
         const Format s = src.format();
         const Format d = dst.format();
         if (s == d) {
@@ -75,7 +75,6 @@ public:
 
 private:
     enum class Mode { Same, Table, Nearest, Unsupported };
-    const Surface& src_;
     const Surface& dst_;
     Mode mode_ = Mode::Unsupported;
     std::array<uint32_t, 256> lut_{};

@@ -166,6 +166,12 @@ files["transparent-then-opaque.gif"] = (header(4, 4, PAL4) + gce(10, 2, transpar
                                         gce(10, 2) + image(0, 0, 4, 4, solid(4, 4, 1)) + TRAILER)
 files["local-16-export.gif"] = (header(4, 4, PAL4) + image(0, 0, 4, 4, pattern(4, 4, 16), local=PAL16,
                                                            min_code=4) + TRAILER)
+# An application block whose 255-byte identifier starts with a zero and an image: cut inside the
+# identifier, the file must not show that image as a second frame.
+HIDDEN = b"\x00" + image(0, 0, 2, 2, solid(2, 2, 3))
+files["app-identifier-hides-image.gif"] = (header(2, 2, PAL4) + image(0, 0, 2, 2, pattern(2, 2)) +
+                                           b"\x21\xFF\xFF" + HIDDEN + b"A" * (255 - len(HIDDEN)) +
+                                           b"\x00" + TRAILER)
 
 if __name__ == "__main__":
     for name, data in sorted(files.items()):

@@ -89,5 +89,15 @@ constexpr int kMiddleCTop = 62;
 // The five staff lines (E4 G4 B4 D5 F5), top to bottom: y = 28, 36, 44, 52, 60.
 constexpr int kStaffLineTop = 28;
 constexpr int kStaffLineGap = 8;
+constexpr int kStaffStep = 4;                 // pixels per diatonic step
+constexpr int kStaffOctave = 7 * kStaffStep;  // pixels per octave
+
+// A key caption sits this far below the top of its key shape, this high.
+constexpr int kCaptionOffset = 10;
+constexpr int kCaptionHeight = 14;
+
+// The on-screen piano: shp_piano(i) plays MIDI note kPianoLowestNote + i.
+constexpr int kPianoLowestNote = 24;
+constexpr int kPianoKeyCount = 73;
 
 }  // namespace muto::layout

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/form1.h"
+#include "core/layout.h"
 #include "display/help_window.h"
 #include "display/visual_options.h"
 
@@ -67,7 +68,7 @@ int16_t KeyDisplay::staffTopOf(int note, int keyCode) {
     int o = floorDiv(r, 12) - 5;
     int sig = f_.cmb_key.listIndex();
     int shift = (sig >= 0 && sig < 15) ? f_.sigDegreeShift[static_cast<size_t>(sig)] : 0;
-    int y = 62 - 28 * o - 4 * shift;
+    int y = layout::kMiddleCTop - layout::kStaffOctave * o - layout::kStaffStep * shift;
     size_t k = static_cast<size_t>(keyCode & 0xFF);
     f_.keyNoteSign[k] = 0;
     int m = r % 12;
@@ -87,8 +88,8 @@ void KeyDisplay::showNoteMarker(int keyCode, int accidental) {
     Label& marker = f_.lbl_note(i);
     marker.setCaption(std::string(kMarkerText[static_cast<size_t>(accidental + 2)]));
     Rect g = marker.geometry();
-    marker.setGeometry(
-        {102, f_.keyStaffTop[static_cast<size_t>(keyCode & 0xFF)], g.width, g.height});
+    marker.setGeometry({layout::kMarkerLeft, f_.keyStaffTop[static_cast<size_t>(keyCode & 0xFF)],
+                        g.width, g.height});
     marker.setVisible(true);
     f_.keyMarker[static_cast<size_t>(keyCode & 0xFF)] = static_cast<uint8_t>(i);
     f_.nextMarker = static_cast<uint8_t>(i + 1 >= 10 ? 0 : i + 1);
@@ -152,9 +153,8 @@ void KeyDisplay::Label2_DblClick() {
 Label& KeyDisplay::keyCaption(int keyCode) {
     if (Label* cap = f_.lbl_KeyCaption.find(keyCode)) return *cap;
     Label& cap = f_.lbl_KeyCaption.add(keyCode);
-    cap.setObserver(f_.observer());
     const Rect& g = f_.shp_key(keyCode).geometry();
-    cap.setGeometry({g.left, g.top + 10, g.width, 14});
+    cap.setGeometry({g.left, g.top + layout::kCaptionOffset, g.width, layout::kCaptionHeight});
     cap.setForeColor(f_.lbl_Color.exists(1) ? f_.lbl_Color(1).backColor() : 0);
     cap.setFontBold(f_.chk_CaptionKor.value() == 0);
     cap.setVisible(f_.chk_caption.value() == 1);
@@ -165,8 +165,8 @@ Label& KeyDisplay::keyCaption(int keyCode) {
 }
 
 void KeyDisplay::setPianoKeyLit(int note, bool lit) {
-    int p = note - 24;
-    if (p >= 0 && p <= 72 && f_.shp_piano.exists(p)) f_.shp_piano(p).setLit(lit);
+    int p = note - layout::kPianoLowestNote;
+    if (p >= 0 && p < layout::kPianoKeyCount && f_.shp_piano.exists(p)) f_.shp_piano(p).setLit(lit);
 }
 
 }  // namespace muto

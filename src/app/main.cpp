@@ -19,6 +19,7 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/x11/x11_auto_repeat.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
 namespace {
@@ -111,6 +112,9 @@ int main(int argc, char** argv) {
     qt::QtTimerFactory timers;
     qt::QtDownloader downloader;
     x11::X11KeyboardLeds leds = x11::X11KeyboardLeds::fromQtApplication();
+    // A held key must not strike again when the machine is busy; a server that refuses leaves
+    // the repeats to the key translation.
+    x11::enableDetectableAutoRepeatForQtApplication();
 
     Form1 form(
         Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures, programDir});

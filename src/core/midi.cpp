@@ -42,7 +42,14 @@ void MidiOut::midiClose() {
 }
 
 void MidiOut::send(uint32_t message) {
-    f_.services.midi.shortMsg(message);
+    MidiDevice& device = f_.services.midi;
+    device.shortMsg(message);
+    // A log or WAV file that can no longer be written is said once; playing goes on.
+    if (auto failure = device.takeFailure()) {
+        f_.services.dialogs.messageBox(
+            failure->file + " 파일에 저장하지 못했습니다.\n" + failure->reason, "저장 실패",
+            MsgButtons::Ok, MsgIcon::Exclamation);
+    }
 }
 
 void MidiOut::programChange(int channel, int program) {

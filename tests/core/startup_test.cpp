@@ -109,6 +109,26 @@ TEST_F(FormTest, MidiOpenAndCloseAreIdempotent) {
     EXPECT_EQ(f.midiOutHandle, 0);
 }
 
+TEST_F(FormTest, AWriteFailureOfTheOutputIsShownOnceAndPlayingGoesOn) {
+    started();
+    // The file fills up while the first note-on is written.
+    bool full = false;
+    midi.onMessage = [&](uint32_t m) {
+        if (m != 0x7F3C90 || std::exchange(full, true)) return;
+        midi.failure = OutputFailure{"/tmp/x/midi.log", "No space left on device"};
+    };
+    tap('Q');
+    EXPECT_EQ(midi.take(), (std::vector<std::string>{"90 3C 7F", "80 3C 00"}));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].title, "저장 실패");
+    EXPECT_EQ(dialogs.boxes[0].buttons, MsgButtons::Ok);
+    EXPECT_NE(dialogs.boxes[0].text.find("/tmp/x/midi.log"), std::string::npos);
+    EXPECT_NE(dialogs.boxes[0].text.find("No space left on device"), std::string::npos);
+    tap('Q');
+    EXPECT_EQ(midi.take().size(), 2u);
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
 TEST_F(FormTest, CloseIsRefusedWhilePlayingAndClosesTheOutputOtherwise) {
     Form1& f = started();
     f.isPlaying = true;

@@ -6,8 +6,10 @@ WORK=$(mktemp -d /tmp/muto-e2e.XXXXXX)
 XVFB_PID=""
 MUTO_PID=""
 WID=""
+BUSY_PIDS=()
 
 cleanup() {
+    for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     [ -n "$MUTO_PID" ] && kill "$MUTO_PID" 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     wait 2>/dev/null || true
@@ -87,9 +89,26 @@ screenshot() {
 
 close_window() {
     "$X11_TOOL" close "$WID"
+    wait_exit
+}
+
+# wait_exit: waits for the program to end on its own; returns its exit code.
+wait_exit() {
     local rc=0
-    timeout 10 tail --pid="$MUTO_PID" -f /dev/null || fail "the program did not end after closing"
+    timeout 10 tail --pid="$MUTO_PID" -f /dev/null || fail "the program did not end"
     wait "$MUTO_PID" || rc=$?
     MUTO_PID=""
     return $rc
+}
+
+# busy_loops N: keeps N processes spinning (the cores busy) until the test ends.
+busy_loops() {
+    for _ in $(seq "$1"); do
+        sh -c 'while :; do :; done' &
+        BUSY_PIDS+=($!)
+    done
+}
+stop_busy_loops() {
+    for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    BUSY_PIDS=()
 }

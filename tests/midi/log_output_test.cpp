@@ -2,6 +2,8 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -97,6 +99,33 @@ TEST(LogOutput, OpenTwiceKeepsTheFileAndCloseTwiceIsHarmless) {
     log.close();
     log.shortMsg(0x2AC0);  // closed: dropped, no crash
     EXPECT_EQ(lines(readFile(dir.file("midi.log"))).size(), 2u);
+}
+
+TEST(LogOutput, AFullDiskIsReportedOnceAndTheOutputGoesOn) {
+    LogOutput log("/dev/full");
+    ASSERT_EQ(log.open(), 0);
+    EXPECT_FALSE(log.takeFailure());  // nothing written yet
+    log.shortMsg(0x7F3C90);
+    const auto failure = log.takeFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, "/dev/full");
+    EXPECT_EQ(failure->reason, std::strerror(ENOSPC));
+    // Handed out once; later losses of the same opening are not news.
+    log.shortMsg(0x3C80);
+    EXPECT_FALSE(log.takeFailure());
+    log.close();
+    // A new opening reports afresh.
+    ASSERT_EQ(log.open(), 0);
+    log.shortMsg(0x7F3C90);
+    EXPECT_TRUE(log.takeFailure());
+    log.close();
+
+    TempDir dir;
+    LogOutput fine(dir.file("midi.log"));
+    ASSERT_EQ(fine.open(), 0);
+    fine.shortMsg(0x7F3C90);
+    fine.close();
+    EXPECT_FALSE(fine.takeFailure());
 }
 
 TEST(LogOutput, UnwritablePathFailsWithTheFileCode) {

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -245,6 +250,64 @@ TEST_F(WavOutputTest, OpenFailuresGiveTheirCodes) {
     WavOutput badSoundfont(dir_.file("b.wav"), garbage);
     EXPECT_EQ(badSoundfont.open(), kSoundFontUnusable);
     EXPECT_FALSE(badSoundfont.lastError().empty());
+}
+
+// Files of this process may grow to `bytes` while it lives; writes past it fail with EFBIG
+// instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ok_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+TEST_F(WavOutputTest, AWriteFailureWhileRenderingIsReportedOnce) {
+    const std::string path = dir_.file("full.wav");
+    WavOutput wav(path, kDefaultSoundFont);
+    std::optional<OutputFailure> failure;
+    {
+        // Room for about a fifth of a second of sound.
+        FileSizeLimit limit(32 * 1024);
+        ASSERT_TRUE(limit.ok());
+        ASSERT_EQ(wav.open(), 0);
+        wav.shortMsg(0x7F3C90);
+        // The render thread hits the limit within a second; the event loop polls meanwhile.
+        for (int i = 0; i < 300 && !failure; ++i) {
+            std::this_thread::sleep_for(10ms);
+            failure = wav.takeFailure();
+        }
+        wav.shortMsg(0x3C80);  // still accepted
+        std::this_thread::sleep_for(50ms);
+        wav.close();
+    }
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, path);
+    EXPECT_EQ(failure->reason, std::strerror(EFBIG));
+    EXPECT_FALSE(wav.takeFailure());
+    // The file stays a readable WAV up to where the disk ran out.
+    const auto size = std::filesystem::file_size(path);
+    EXPECT_LE(size, 32u * 1024);
+    EXPECT_EQ(readWav(path).size(), (size - 44) / 4);
+
+    // Reopened without the limit: no failure left over.
+    ASSERT_EQ(wav.open(), 0);
+    std::this_thread::sleep_for(50ms);
+    wav.close();
+    EXPECT_FALSE(wav.takeFailure());
 }
 
 TEST_F(WavOutputTest, ReopensAfterClose) {

@@ -3,11 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <thread>
+#include <vector>
 
+#include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/qt_time.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
 namespace muto::qt {
@@ -66,11 +78,176 @@ TEST(QtPictureLoader, TellsMissingFromInvalid) {
 TEST(SystemClock, SecondsSinceMidnight) {
     SystemClock clock;
     const double a = clock.secondsSinceMidnight();
+    const time_t t = std::time(nullptr);
     const double b = clock.secondsSinceMidnight();
     EXPECT_GE(a, 0.0);
     EXPECT_LT(a, 86401.0);
-    // Finer than whole milliseconds would give, and not going backwards (except at midnight).
+    // Not going backwards (except at midnight).
     EXPECT_TRUE(b >= a || a > 86399.0);
+    // The local time of day, to the second.
+    tm local{};
+    localtime_r(&t, &local);
+    const double expected = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    const double diff = std::fabs(b - expected);
+    EXPECT_TRUE(diff < 1.5 || diff > 86398.0) << b << " vs " << expected;
+}
+
+// Runs the event loop until `done` holds or `limit` passes; false on time-out.
+bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    QEventLoop loop;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    guard.start(limit);
+    while (!done() && guard.isActive())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+// Runs the event loop for `span`.
+void runFor(std::chrono::milliseconds span) {
+    runUntil([] { return false; }, span);
+}
+
+class QtTimerTest : public ::testing::Test {
+protected:
+    using Clock = std::chrono::steady_clock;
+    std::unique_ptr<Timer> make(TimerKind kind) {
+        auto timer = factory.createTimer(kind);
+        timer->onTimeout = [this] { fired.push_back(Clock::now()); };
+        return timer;
+    }
+    QtTimerFactory factory;
+    std::vector<Clock::time_point> fired;
+};
+
+TEST_F(QtTimerTest, OneShotFiresOnceAndNotEarly) {
+    for (const auto wait : {std::chrono::microseconds(0), std::chrono::microseconds(700),
+                            std::chrono::microseconds(20'000)}) {
+        fired.clear();
+        auto timer = make(TimerKind::SingleShot);
+        const auto armed = Clock::now();
+        timer->start(wait);
+        EXPECT_TRUE(timer->active());
+        EXPECT_TRUE(fired.empty());  // never from inside start()
+        ASSERT_TRUE(runUntil([&] { return !fired.empty(); }, std::chrono::seconds(5)));
+        EXPECT_GE(fired[0] - armed, wait);
+        EXPECT_FALSE(timer->active());
+        runFor(std::chrono::milliseconds(50));
+        EXPECT_EQ(fired.size(), 1u) << wait.count() << " us";
+    }
+}
+
+TEST_F(QtTimerTest, PeriodicFiresRepeatedlyUntilStopped) {
+    auto timer = make(TimerKind::Periodic);
+    const auto armed = Clock::now();
+    timer->start(std::chrono::milliseconds(5));
+    ASSERT_TRUE(runUntil([&] { return fired.size() >= 4; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(timer->active());
+    // The n-th expiry is never before n periods.
+    for (size_t i = 0; i < fired.size(); ++i)
+        EXPECT_GE(fired[i] - armed, std::chrono::milliseconds(5) * (i + 1)) << i;
+    timer->stop();
+    EXPECT_FALSE(timer->active());
+    const size_t count = fired.size();
+    runFor(std::chrono::milliseconds(30));
+    EXPECT_EQ(fired.size(), count);
+}
+
+TEST_F(QtTimerTest, StopAndRearmingDropADueExpiry) {
+    auto timer = make(TimerKind::SingleShot);
+    timer->start(std::chrono::milliseconds(10));
+    timer->stop();
+    runFor(std::chrono::milliseconds(30));
+    EXPECT_TRUE(fired.empty());
+
+    // The expiry is due (the descriptor is readable) but the loop has not run yet.
+    timer->start(std::chrono::microseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    timer->stop();
+    EXPECT_FALSE(timer->active());
+    runFor(std::chrono::milliseconds(30));
+    EXPECT_TRUE(fired.empty());
+
+    // Re-arming a due timer starts it over from now.
+    timer->start(std::chrono::microseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto rearmed = Clock::now();
+    timer->start(std::chrono::milliseconds(40));
+    ASSERT_TRUE(runUntil([&] { return !fired.empty(); }, std::chrono::seconds(5)));
+    EXPECT_GE(fired[0] - rearmed, std::chrono::milliseconds(40));
+    runFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(fired.size(), 1u);
+}
+
+TEST_F(QtTimerTest, ATimerStoppedByAnotherOnesCallbackStaysQuietThoughBothWereDue) {
+    // Both descriptors are readable when the loop wakes; the first callback stops the other,
+    // whose readiness was already taken from the system.
+    auto a = make(TimerKind::SingleShot);
+    auto b = make(TimerKind::SingleShot);
+    int calls = 0;
+    a->onTimeout = [&] {
+        ++calls;
+        b->stop();
+    };
+    b->onTimeout = [&] {
+        ++calls;
+        a->stop();
+    };
+    a->start(std::chrono::microseconds(100));
+    b->start(std::chrono::microseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    runFor(std::chrono::milliseconds(30));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(QtTimerTest, TheCallbackMayRearmOrDestroyItsTimer) {
+    auto timer = make(TimerKind::SingleShot);
+    int runs = 0;
+    timer->onTimeout = [&] {
+        if (++runs < 3) timer->start(std::chrono::microseconds(300));
+    };
+    timer->start(std::chrono::microseconds(300));
+    ASSERT_TRUE(runUntil([&] { return runs == 3; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(timer->active());
+
+    auto doomed = factory.createTimer(TimerKind::Periodic);
+    bool gone = false;
+    doomed->onTimeout = [&] {
+        doomed.reset();
+        gone = true;
+    };
+    doomed->start(std::chrono::microseconds(300));
+    ASSERT_TRUE(runUntil([&] { return gone; }, std::chrono::seconds(5)));
+    runFor(std::chrono::milliseconds(10));
+}
+
+TEST(QtDownloader, ReadsFileUrlsAndReportsMissingFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("pic.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("GIF89a\0\1\2", 9);
+    file.close();
+
+    QtDownloader downloader;
+    std::optional<DownloadResult> ok, missing;
+    const std::string base = QUrl::fromLocalFile(dir.path()).toString().toStdString();
+    downloader.get(base + "/pic.gif", [&](const DownloadResult& r) { ok = r; });
+    downloader.get(base + "/none.gif", [&](const DownloadResult& r) { missing = r; });
+    EXPECT_FALSE(ok || missing);  // never from inside get()
+    ASSERT_TRUE(runUntil([&] { return ok && missing; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(ok->ok) << ok->error;
+    EXPECT_EQ(ok->data, (std::vector<uint8_t>{'G', 'I', 'F', '8', '9', 'a', 0, 1, 2}));
+    EXPECT_FALSE(missing->ok);
+    EXPECT_FALSE(missing->error.empty());
+
+    // A cancelled download never reports.
+    bool called = false;
+    const int id = downloader.get(base + "/pic.gif", [&](const DownloadResult&) { called = true; });
+    downloader.cancel(id);
+    runFor(std::chrono::milliseconds(100));
+    EXPECT_FALSE(called);
 }
 
 TEST(X11KeyboardLeds, WithoutDisplayDoesNothing) {

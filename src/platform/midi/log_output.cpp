@@ -12,6 +12,7 @@ int LogOutput::open() {
     if (!file_)
         return fail(kFileNotWritable, "cannot write " + path_ + ": " + std::strerror(errno));
     clearError();
+    clearWriteFailure();
     start_ = std::chrono::steady_clock::now();
     return kOpened;
 }
@@ -31,14 +32,18 @@ void LogOutput::shortMsg(uint32_t message) {
                            static_cast<unsigned>((message >> (8 * i)) & 0xFFu));
     }
     line[n++] = '\n';
-    std::fwrite(line, 1, n, file_);
-    std::fflush(file_);
+    // A full disk loses the line; the first loss is reported and later lines are still tried.
+    const bool written = std::fwrite(line, 1, n, file_) == static_cast<size_t>(n);
+    if (std::fflush(file_) != 0 || !written) {
+        writeFailed(path_, errno);
+        std::clearerr(file_);
+    }
 }
 
 void LogOutput::close() {
     std::lock_guard lock(mutex_);
     if (!file_) return;
-    std::fclose(file_);
+    if (std::fclose(file_) != 0) writeFailed(path_, errno);
     file_ = nullptr;
 }
 

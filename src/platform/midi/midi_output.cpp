@@ -1,6 +1,8 @@
 #include "platform/midi/midi_output.h"
 
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "platform/midi/alsa_output.h"
 #include "platform/midi/log_output.h"
@@ -13,6 +15,26 @@ int MidiOutput::fail(int code, std::string reason) {
     lastError_ = std::move(reason);
     std::fprintf(stderr, "muto: MIDI output: %s (code %d)\n", lastError_.c_str(), code);
     return code;
+}
+
+void MidiOutput::writeFailed(const std::string& file, int err) {
+    std::lock_guard lock(failureMutex_);
+    if (failureRecorded_) return;
+    failureRecorded_ = true;
+    failure_ = OutputFailure{file, std::strerror(err)};
+    std::fprintf(stderr, "muto: MIDI output: writing %s failed: %s\n", file.c_str(),
+                 failure_->reason.c_str());
+}
+
+void MidiOutput::clearWriteFailure() {
+    std::lock_guard lock(failureMutex_);
+    failureRecorded_ = false;
+    failure_.reset();
+}
+
+std::optional<OutputFailure> MidiOutput::takeFailure() {
+    std::lock_guard lock(failureMutex_);
+    return std::exchange(failure_, std::nullopt);
 }
 
 int shortMessageLength(uint8_t status) {

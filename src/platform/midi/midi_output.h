@@ -13,6 +13,8 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "core/services.h"
@@ -38,19 +40,32 @@ struct MidiOptions {
     std::string soundfont;  // empty: kDefaultSoundFont
 };
 
-// Base of every backend: keeps the reason of the last failed open().
+// Base of every backend: keeps the reason of the last failed open() and the first failure to
+// write what the output produces.
 class MidiOutput : public MidiDevice {
 public:
     // One line saying why the last open() failed; empty after a successful open.
     const std::string& lastError() const { return lastError_; }
+
+    // The first write failure since open(), once. Any thread may record while another takes.
+    std::optional<OutputFailure> takeFailure() override;
 
 protected:
     // Records the reason, writes it to stderr and returns the code, for `return fail(...)`.
     int fail(int code, std::string reason);
     void clearError() { lastError_.clear(); }
 
+    // Remembers a failed write of `file` with the system's error `err`, unless one was already
+    // recorded since open(); the first also goes to stderr.
+    void writeFailed(const std::string& file, int err);
+    // Forgets the write failures of an earlier opening.
+    void clearWriteFailure();
+
 private:
     std::string lastError_;
+    std::mutex failureMutex_;
+    std::optional<OutputFailure> failure_;
+    bool failureRecorded_ = false;
 };
 
 // Builds the output named by options.output (not yet opened). An unknown value gives nullptr and

@@ -1,6 +1,8 @@
 #include "platform/midi/wav_output.h"
 
 #include <fluidsynth.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -69,6 +71,7 @@ int WavOutput::open() {
         return fail(kFileNotWritable, "cannot write " + path_ + ": " + std::strerror(err));
     }
     clearError();
+    clearWriteFailure();
     rendered_ = 0;
     patchedAt_ = 0;
     writeFailed_ = false;
@@ -131,26 +134,37 @@ void WavOutput::renderTo(int64_t frame) {
                               kChannels);
         // Keep the stream's timing even when the disk fails: count the frames regardless.
         if (!writeFailed_ &&
-            std::fwrite(buffer_.data(), kBytesPerFrame, n, file_) != static_cast<size_t>(n)) {
-            writeFailed_ = true;
-            std::fprintf(stderr, "muto: MIDI output: writing %s failed: %s\n", path_.c_str(),
-                         std::strerror(errno));
-        }
+            std::fwrite(buffer_.data(), kBytesPerFrame, n, file_) != static_cast<size_t>(n))
+            stopWriting(errno);
         rendered_ += n;
     }
 }
 
 void WavOutput::patchHeader() {
     if (writeFailed_) return;
-    std::fflush(file_);
+    // Data still in the buffer may be what no longer fits on the disk.
+    if (std::fflush(file_) != 0) return stopWriting(errno);
     const long end = std::ftell(file_);
     uint8_t header[kHeaderSize];
     makeHeader(header, rendered_);
-    std::fseek(file_, 0, SEEK_SET);
-    std::fwrite(header, 1, kHeaderSize, file_);
-    std::fseek(file_, end, SEEK_SET);
-    std::fflush(file_);
+    bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
+              std::fwrite(header, 1, kHeaderSize, file_) == kHeaderSize;
+    ok = std::fseek(file_, end, SEEK_SET) == 0 && ok;
+    if (!ok || std::fflush(file_) != 0) return stopWriting(errno);
     patchedAt_ = rendered_;
+}
+
+void WavOutput::stopWriting(int err) {
+    writeFailed_ = true;
+    writeFailed(path_, err);
+    // Whatever reached the disk stays playable: the header is rewritten in place (which needs no
+    // new space) to cover the whole frames the file holds, past the buffer that could not go out.
+    const int fd = ::fileno(file_);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size < kHeaderSize) return;
+    uint8_t header[kHeaderSize];
+    makeHeader(header, std::min<int64_t>((st.st_size - kHeaderSize) / kBytesPerFrame, kMaxFrames));
+    [[maybe_unused]] const ssize_t n = ::pwrite(fd, header, kHeaderSize, 0);
 }
 
 void WavOutput::close() {
@@ -163,7 +177,7 @@ void WavOutput::close() {
     if (thread_.joinable()) thread_.join();
     catchUp();  // the stream runs up to the moment of closing
     patchHeader();
-    std::fclose(file_);
+    if (std::fclose(file_) != 0 && !writeFailed_) writeFailed(path_, errno);
     file_ = nullptr;
     engine_.destroy();
     queue_.clear();

@@ -46,6 +46,9 @@ private:
     void catchUp();
     void renderTo(int64_t frame);
     void patchHeader();
+    // Gives up writing after a failed write with system error `err`: reports it once and leaves
+    // a header that covers what reached the file.
+    void stopWriting(int err);
 
     std::string path_;
     std::string soundfont_;

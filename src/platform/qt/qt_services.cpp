@@ -11,28 +11,11 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "platform/qt/qt_convert.h"
+
 namespace muto::qt {
 
 namespace {
-
-QString fromUtf8(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string toUtf8(const QString& s) {
-    return s.toUtf8().toStdString();
-}
-
-// Windows colour value 0x00BBGGRR ↔ QColor.
-QColor toQColor(uint32_t c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
-
-uint32_t fromQColor(const QColor& c) {
-    return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
-           (static_cast<uint32_t>(c.blue()) << 16);
-}
 
 // Common-dialog flag: ask before overwriting an existing file.
 constexpr int kOverwritePrompt = 0x2;
@@ -40,7 +23,7 @@ constexpr int kOverwritePrompt = 0x2;
 }  // namespace
 
 QString qtFileFilter(const std::string& filter) {
-    const QStringList parts = fromUtf8(filter).split(QLatin1Char('|'));
+    const QStringList parts = text(filter).split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
@@ -57,8 +40,8 @@ QString qtFileFilter(const std::string& filter) {
 MsgResult QtDialogs::messageBox(const std::string& text, const std::string& title,
                                 MsgButtons buttons, MsgIcon icon) {
     QMessageBox box(parent_);
-    box.setWindowTitle(fromUtf8(title));
-    box.setText(fromUtf8(text));
+    box.setWindowTitle(qt::text(title));
+    box.setText(qt::text(text));
     switch (icon) {
         case MsgIcon::None:
             box.setIcon(QMessageBox::NoIcon);
@@ -114,24 +97,24 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
 }
 
 std::optional<std::string> QtDialogs::fileDialog(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(parent_, fromUtf8(request.title));
+    QFileDialog dialog(parent_, text(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.filter.empty()) dialog.setNameFilter(qtFileFilter(request.filter));
-    if (!request.initDir.empty() && QFileInfo(fromUtf8(request.initDir)).isDir())
-        dialog.setDirectory(fromUtf8(request.initDir));
+    if (!request.initDir.empty() && QFileInfo(text(request.initDir)).isDir())
+        dialog.setDirectory(text(request.initDir));
     if (!request.defaultExt.empty()) {
-        QString ext = fromUtf8(request.defaultExt);
+        QString ext = text(request.defaultExt);
         if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
         dialog.setDefaultSuffix(ext);
     }
     if (save && (request.flags & kOverwritePrompt) == 0)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!request.fileName.empty()) dialog.selectFile(fromUtf8(request.fileName));
+    if (!request.fileName.empty()) dialog.selectFile(text(request.fileName));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-    return toUtf8(files.front());
+    return utf8(files.front());
 }
 
 std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {
@@ -144,20 +127,20 @@ std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request)
 
 std::optional<uint32_t> QtDialogs::chooseColour(uint32_t initial, int /*flags*/) {
     // Qt's colour dialog always shows its custom-colour part.
-    const QColor c = QColorDialog::getColor(toQColor(initial), parent_);
+    const QColor c = QColorDialog::getColor(colour(initial), parent_);
     if (!c.isValid()) return std::nullopt;
-    return fromQColor(c);
+    return colourOf(c);
 }
 
 PictureStatus QtPictureLoader::probe(const std::string& path) {
-    const QString file = fromUtf8(path);
+    const QString file = text(path);
     const QFileInfo info(file);
     if (path.empty() || !info.exists()) return PictureStatus::Missing;
     return image(path).isNull() ? PictureStatus::Invalid : PictureStatus::Ok;
 }
 
 QImage QtPictureLoader::image(const std::string& path) {
-    const QString file = fromUtf8(path);
+    const QString file = text(path);
     const QFileInfo info(file);
     if (path.empty() || !info.isFile()) return {};
     const qint64 modified = info.lastModified().toMSecsSinceEpoch();

@@ -263,6 +263,15 @@ void Form1::wireEvents() {
     cmd_save.onClick = [this] { performanceFiles_->cmd_save_Click(); };
     cmd_play.onClick = [this] { player_->cmd_play_Click(); };
     cmd_pause.onClick = [this] { player_->cmd_pause_Click(); };
+    for (int i = 0; i < 3; ++i)
+        cmd_SavePlayPos(i).onClick = [this, i] { player_->cmd_SavePlayPos_Click(i); };
+    pic_ProgBack.onMouseDown = [this](int button, int shift, int x, int y) {
+        player_->pic_ProgBack_MouseDown(button, shift, x, y);
+    };
+    img_ControlPanel.onMouseDown = [this](int button, int shift, int x, int y) {
+        player_->img_ControlPanel_MouseDown(button, shift, x, y);
+    };
+    lbl_Home.onClick = [this] { player_->lbl_Home_Click(); };
     cmd_record.onClick = [this] { recorder_->cmd_record_Click(); };
     cmd_KeysetSave.onClick = [this] { keySetFiles_->cmd_KeysetSave_Click(); };
     cmd_KeysetOpen.onClick = [this] { keySetFiles_->cmd_KeysetOpen_Click(); };

@@ -1,5 +1,16 @@
 // The playback engine: play, pause and resume, stop, and the start marker.
+//
+// A playback is driven by one single-shot timer armed for the next event's due time on the
+// monotonic clock, so the event loop runs freely between events and nothing polls. Each timer
+// callback plays at most one event; when the next one has already fallen due it re-arms with no
+// delay, so a late event is followed at once by those that have fallen due, one per pass.
 #pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "common/time.h"
 
 namespace muto {
 
@@ -7,15 +18,75 @@ class Form1;
 
 class Player {
 public:
-    explicit Player(Form1& form) : f_(form) {}
+    explicit Player(Form1& form);
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
 
+    // Starts a playback, or stops the one that runs or is paused.
     void cmd_play_Click();
+    // Pauses a running playback or resumes a paused one.
     void cmd_pause_Click();
+    // Remembers the position being played (while playing) or recalls the remembered one.
+    void cmd_SavePlayPos_Click(int i);
+    // A click on the progress bar at (x, y), in pixels inside the bar.
+    void pic_ProgBack_MouseDown(int button, int shift, int x, int y);
+    // A click on the control-panel picture at (x, y), in pixels inside the picture; it counts
+    // when it falls in the strip under the progress bar.
+    void img_ControlPanel_MouseDown(int button, int shift, int x, int y);
+    // "▼": the next playback starts from the first event.
+    void lbl_Home_Click();
+
     // Moves the start marker over the progress bar to event position `pos`.
     void placeStartMarker(double pos);
+    // The controls that must not change while a performance plays.
+    void setPlaybackControlsEnabled(bool enabled);
+    // Clears the key-set alterations of every mapped key.
+    void clearKeyOverrides();
+    // Applies the altered keys kept in a performance file. A file that cannot be read, or whose
+    // header or per-key block is cut short, applies nothing.
+    void applyFileKeyOverrides(const std::string& path);
+
+    // The width of the progress shape in bar units (events played).
+    int progressUnits() const { return progressUnits_; }
 
 private:
+    // Restores the recorded settings and sets up the schedule; false when there is nothing to
+    // play.
+    void prepare();
+    void restoreDegreeAccidentals();
+    void onTimer();
+    // Arms the timer for the event due at nextDue_.
+    void arm(double now);
+    // What follows the end of a playback, reached at the last event or on a stop request.
+    void finish();
+    void setProgressUnits(int units);
+    void keyDown(int keyCode, int shift);
+    void keyUp(int keyCode, int shift);
+
     Form1& f_;
+    std::unique_ptr<Timer> timer_;
+    // Monotonic seconds: when the event at playPos is due, and when the timer was meant to run.
+    double nextDue_ = 0;
+    double armedFor_ = 0;
+    int playShiftState_ = 0;
+    int progressUnits_ = 0;
+    // Events go to the circle-touch surface's handlers rather than the keyboard picture's.
+    bool toCircleTouch_ = false;
+    // A playback was started and has not finished yet (it may be paused).
+    bool active_ = false;
+    // Inside the timer callback: a stop or pause requested by a played key takes effect when
+    // the callback ends, after the event has been counted.
+    bool inCallback_ = false;
+    // Keys the playback pressed that are still down: released at the end should the recording
+    // have lost their releases.
+    std::array<bool, 256> playbackHeld_{};
 };
+
+// The start position as the marker keeps it: an event index, possibly with a fraction.
+std::string formatPlayPosition(double pos);
+// A start position read back: rounded to the nearest event, halves to even; 0 for text that is
+// no number.
+int parsePlayPosition(const std::string& text);
 
 }  // namespace muto

@@ -77,15 +77,6 @@ void PerformanceFiles::cmd_save_Click() {
     f_.setFocus(f_.Picture1);
 }
 
-void PerformanceFiles::clearKeyOverrides() {
-    f_.shp_key.forEach([&](Shape& s) {
-        const size_t k = static_cast<size_t>(s.index() & 0xFF);
-        if (f_.keyNote[k] == 0) return;
-        if (Label* cap = f_.lbl_KeyCaption.find(s.index())) cap->setTag("");
-        f_.keyAlter[k] = 0;
-    });
-}
-
 void PerformanceFiles::resetPlayPositions() {
     f_.playPos = 0;
     f_.player().placeStartMarker(0);
@@ -101,7 +92,7 @@ void PerformanceFiles::cmd_open_Click() {
     request.filter = kFilter;
     auto path = f_.services.dialogs.openFile(request);
     if (path && !path->empty()) {
-        clearKeyOverrides();
+        f_.player().clearKeyOverrides();
         f_.eventCount = 0;
         auto bytes = readWholeFile(*path);
         auto perf = bytes ? readPerformance(*bytes) : ReadResult<PerformanceFile>(bytes.failure());

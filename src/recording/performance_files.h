@@ -20,8 +20,6 @@ public:
     bool askPerformanceFileName(bool remember);
     // Writes the performance in memory; a failure is reported to the user and changes nothing.
     bool writePerformanceFile(const std::string& path);
-    // Every key caption loses its key-set mark and every mapped key its alteration.
-    void clearKeyOverrides();
     // Playback starts from the beginning: position, marker, remembered positions and scale.
     void resetPlayPositions();
 

@@ -13,6 +13,7 @@
 #include "display/key_display.h"
 #include "recording/performance_file.h"
 #include "settings/atomic_file.h"
+#include "settings/key_set_files.h"
 
 namespace muto {
 
@@ -414,17 +415,7 @@ void Player::applyFileKeyOverrides(const std::string& path) {
     if (!bytes) return;
     auto entries = readPerformanceKeyEntries(*bytes);
     if (!entries) return;
-    for (const KeyEntry& entry : *entries) {
-        Label* cap = f_.lbl_KeyCaption.find(entry.keyCode);
-        if (!cap) continue;
-        const size_t k = entry.keyCode;
-        const int m = entry.note;
-        f_.keyAlter[k] = static_cast<int16_t>(m - f_.keyNote[k]);
-        f_.keyNote[k] = entry.note;
-        cap->setCaption(f_.display().noteCaption(m, entry.flag == 's'));
-        cap->setTag(std::string(1, entry.flag));
-        f_.keyStaffTop[k] = f_.display().staffTopOf(m, entry.keyCode);
-    }
+    applyKeyEntries(f_, *entries);
 }
 
 }  // namespace muto

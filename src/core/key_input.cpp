@@ -38,6 +38,9 @@ void KeyInput::Picture1_KeyDown(int k, int shift) {
     Shape* shape = f_.shp_key.find(k);
     if (!shape || !shape->role()) return;
     const KeyRole role = *shape->role();
+    // The key that starts a recording (the R of Alt+R) is not part of it: its release went to
+    // the start question, so played back it would sound a note that never ends.
+    const bool wasRecording = f_.isRecording;
     bool ok;
     if ((shift & (kShiftMask | kAltMask)) != 0 || !isNoteRole(role)) {
         ok = shortcut(k, shift);
@@ -47,7 +50,7 @@ void KeyInput::Picture1_KeyDown(int k, int shift) {
     } else {
         ok = playNote(k, role);
     }
-    if (ok) f_.recorder().recordKeyEvent(k, true);
+    if (ok && wasRecording) f_.recorder().recordKeyEvent(k, true);
 }
 
 bool KeyInput::playNote(int k, KeyRole role) {

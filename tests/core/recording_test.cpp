@@ -113,6 +113,20 @@ TEST_F(RecordingTest, WhatIsRecorded) {
     EXPECT_EQ(events, (Strings{"65v", "65^", "119v", "119^", "16v", "16^", "18v"}));
 }
 
+TEST_F(RecordingTest, TheKeyThatStartsTheRecordingIsNotPartOfIt) {
+    Form1& f = started();
+    down(kAlt, 4);
+    dialogs.answers.push_back(MsgResult::Yes);
+    down('R', 4);  // Alt+R: the question is answered while R is down
+    EXPECT_TRUE(f.isRecording);
+    EXPECT_EQ(f.eventCount, 0);
+    up('R', 4);
+    up(kAlt);
+    tap(kQ);
+    ASSERT_EQ(f.eventCount, 4);
+    EXPECT_EQ(f.perfEvents[2].keyCode, kQ);
+}
+
 TEST_F(RecordingTest, StopWithoutEventsAsksNothing) {
     Form1& f = started();
     startRecording();

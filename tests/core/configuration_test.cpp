@@ -104,16 +104,17 @@ TEST_F(ConfigTest, ReadingStopsAtTheFirstFieldThatCannotBeApplied) {
     struct Case {
         const char* what;
         std::string file;
-        int keyOutline, recMax, reverb;
+        int keyOutline, recMax, sustain, reverb;
     };
     const Case cases[] = {
-        {"no file", "", 1, 2, 0},
-        {"cut after record 2", "0,1,\"\"\r\n0,3,0,80\r\n", 0, 3, 0},
-        {"list index 7: record 2 up to its first field", "1,0,\"\"\r\n0,7,0,70\r\n0,\"\"\r\n", 0, 2,
-         0},
-        {"not a number: record 2 not at all", "1,0,\"\"\r\n0,x,0,70\r\n", 1, 2, 0},
-        {"the design file with an empty ring colour", kDefaults, 1, 2, 0},
-        {"a later record", "1,0,\"\"\r\n1,2,0,70\r\n0,\"\"\r\n\"\",0,0,65280\r\n9,300\r\n", 1, 2,
+        {"no file", "", 1, 2, 70, 0},
+        {"cut after record 2", "0,1,\"\"\r\n0,3,0,80\r\n", 0, 3, 80, 0},
+        {"list index 7: record 2 up to its first field",
+         "1,0,\"\"\r\n0,7,0,80\r\n0,\"\"\r\n\"\",0,0,65280\r\n9,0\r\n", 0, 2, 70, 0},
+        {"not a number: record 2 not at all", "1,0,\"\"\r\n0,x,0,80\r\n", 1, 2, 70, 0},
+        {"the design file with an empty ring colour", kDefaults, 1, 2, 70, 0},
+        {"a later record",
+         "1,0,\"\"\r\n1,2,0,70\r\n0,\"\"\r\n\"\",0,0,65280\r\n9,300\r\n\"a\",\"b\"\r\n", 1, 2, 70,
          9},
     };
     for (const Case& c : cases) {
@@ -121,7 +122,9 @@ TEST_F(ConfigTest, ReadingStopsAtTheFirstFieldThatCannotBeApplied) {
         Form1& f = start();
         EXPECT_EQ(f.chk_KeyOutline.value(), c.keyOutline) << c.what;
         EXPECT_EQ(f.cmb_RecMax.listIndex(), c.recMax) << c.what;
+        EXPECT_EQ(f.vbar_Effect(0).value(), c.sustain) << c.what;
         EXPECT_EQ(f.vbar_Effect(1).value(), c.reverb) << c.what;
+        EXPECT_EQ(f.pic_CircleTouch.tag(), "") << c.what;
         EXPECT_EQ(f.vbar_Effect(2).value(), 0) << c.what;  // 300 is out of range
         std::filesystem::remove(dir + "/config.ini");
     }

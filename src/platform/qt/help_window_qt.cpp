@@ -19,9 +19,9 @@ namespace muto::qt {
 namespace {
 
 constexpr int kWidth = 380;
-constexpr int kHeight = 430;
+constexpr int kHeight = 456;
 constexpr int kPageTop = 40;
-constexpr int kPageHeight = 330;
+constexpr int kPageHeight = 356;
 
 QString str(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));

@@ -277,6 +277,7 @@ public:
     int heightTwips() const { return heightTwips_; }
     void setHeightTwips(int twips);
 
+    std::function<void()> onClick;
     std::function<void()> onDblClick;
 
 private:

@@ -242,14 +242,10 @@ void Form1::wireEvents() {
         Label1(i).onClick = [this, i] { display_->Label1_Click(i); };
     Label2.forEach([this](Label& l) { l.onDblClick = [this] { display_->Label2_DblClick(); }; });
 
-    // A caption label toggles its check box, enabled or not, as a click on the box would.
-    CheckBox* boxes[10] = {&chk_ESync,      &chk_KeyOutline,  &chk_caption,   &chk_CaptionKor,
-                           &chk_AniGif,     &chk_CircleTouch, &chk_damper(0), &chk_damper(1),
-                           &chk_KeysetMode, &chk_BScr};
-    for (int i = 0; i < 10; ++i) {
-        CheckBox* box = boxes[i];
-        lbl_chk(i).onClick = [box] { box->setValue(box->value() == 1 ? 0 : 1); };
-    }
+    for (int i = 0; i < 10; ++i)
+        lbl_chk(i).onClick = [this, i] { visualOptions_->lbl_chk_Click(i); };
+    for (int i = 0; i < 3; ++i)
+        lbl_Color(i).onClick = [this, i] { visualOptions_->lbl_Color_Click(i); };
     chk_KeysetMode.onClick = [this] { keySetFiles_->chk_KeysetMode_Click(); };
     chk_BScr.onClick = [this] { visualOptions_->chk_BScr_Click(); };
     lbl_BottomUD.onClick = [this] { visualOptions_->lbl_BottomUD_Click(); };
@@ -257,7 +253,9 @@ void Form1::wireEvents() {
     chk_AniGif.onClick = [this] { gifControl_->chk_AniGif_Click(); };
     cmd_AniGif.onClick = [this] { gifControl_->cmd_AniGif_Click(); };
     img_ControlPanel.onDblClick = [this] { visualOptions_->img_ControlPanel_DblClick(); };
+    form.onClick = [this] { visualOptions_->Form_Click(); };
     form.onDblClick = [this] { visualOptions_->Form_DblClick(); };
+    pic_CircleTouch.onDblClick = [this] { visualOptions_->pic_CircleTouch_DblClick(); };
 
     cmd_open.onClick = [this] { performanceFiles_->cmd_open_Click(); };
     cmd_save.onClick = [this] { performanceFiles_->cmd_save_Click(); };

@@ -6,6 +6,7 @@
 
 #include "core/form1.h"
 #include "core/key_input.h"
+#include "core/layout.h"
 #include "display/key_display.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
@@ -153,7 +154,7 @@ void KeyCanvas::click(Control* target) {
         return;
     }
     // The window's own click.
-    f.setFocus(f.Picture1);
+    if (f.form.onClick) f.form.onClick();
 }
 
 void KeyCanvas::doubleClick(Control* target) {
@@ -216,6 +217,26 @@ void KeyCanvas::paintLabel(QPainter& p, const Label& l, int align, bool bold) {
     p.drawText(r, align | Qt::TextDontClip | Qt::TextSingleLine, text(l.caption()));
 }
 
+void KeyCanvas::paintMarker(QPainter& p, const Label& l) {
+    if (!l.visible() || l.caption().empty()) return;
+    // The circles of all markers stand in one column at the marker's Left; an accidental goes
+    // to the left of its circle.
+    static const std::string kCircle = "○";
+    const std::string& caption = l.caption();
+    const size_t at = caption.rfind(kCircle);
+    if (at == std::string::npos || at == 0) {
+        paintLabel(p, l, Qt::AlignLeft | Qt::AlignVCenter, true);
+        return;
+    }
+    const QRect r = rectOf(l);
+    p.setPen(colour(l.foreColor()));
+    p.setFont(uiFont(11, true));
+    const int flags = Qt::AlignVCenter | Qt::TextDontClip | Qt::TextSingleLine;
+    p.drawText(r, flags | Qt::AlignLeft, text(caption.substr(at)));
+    const QRect sign(r.left() - r.width(), r.top(), r.width(), r.height());
+    p.drawText(sign, flags | Qt::AlignRight, text(caption.substr(0, at)));
+}
+
 void KeyCanvas::paintStaffBox(QPainter& p) {
     const PictureBox& box = form_.Picture1;
     if (!box.visible()) return;
@@ -224,8 +245,7 @@ void KeyCanvas::paintStaffBox(QPainter& p) {
     paintPicture(p, box.picture(), r);
     p.save();
     p.setClipRect(r);
-    form_.lbl_note.forEach(
-        [&](const Label& l) { paintLabel(p, l, Qt::AlignLeft | Qt::AlignVCenter, true); });
+    form_.lbl_note.forEach([&](const Label& l) { paintMarker(p, l); });
     p.restore();
     p.setPen(QColor(128, 128, 128));
     p.setBrush(Qt::NoBrush);
@@ -240,7 +260,30 @@ void KeyCanvas::paintPiano(QPainter& p) {
     paintPicture(p, box.picture(), r);
     p.save();
     p.setClipRect(r);
-    form_.shp_piano.forEach([&](const Shape& s) { paintShape(p, s); });
+    // Lit white keys lie under the black keys, as on a real piano: their colour is laid over
+    // the picture (multiplied, so the octave names on the keys still show), then the picture's
+    // black keys go back on top, and the lit black keys come last.
+    const auto keys = layout::pianoKeys();
+    Form1& f = form_;
+    auto lit = [&](const layout::PianoKey& k) -> const Shape* {
+        const Shape* s = f.shp_piano.find(k.index);
+        return s && s->visible() && s->lit() ? s : nullptr;
+    };
+    p.setCompositionMode(QPainter::CompositionMode_Multiply);
+    for (const layout::PianoKey& k : keys)
+        if (const Shape* s = lit(k); s && !k.black) p.fillRect(rectOf(*s), colour(s->backColor()));
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QPixmap& pm = pixmap(box.picture());
+    for (const layout::PianoKey& k : keys) {
+        const Shape* s = f.shp_piano.find(k.index);
+        if (!k.black || !s) continue;
+        if (lit(k)) {
+            paintShape(p, *s);
+        } else if (!pm.isNull()) {
+            const QRect key = rectOf(*s);
+            p.drawPixmap(key.topLeft(), pm, key.translated(-r.topLeft()));
+        }
+    }
     p.restore();
 }
 

@@ -54,6 +54,8 @@ private:
     void paintShape(QPainter& p, const Shape& s);
     // `bold` draws bold whatever the label says (the staff markers' circles).
     void paintLabel(QPainter& p, const Label& l, int align, bool bold = false);
+    // A staff marker: its circle at the marker's place, an accidental before it.
+    void paintMarker(QPainter& p, const Label& l);
     void paintStaffBox(QPainter& p);
     void paintPiano(QPainter& p);
     void paintControlPanel(QPainter& p);

@@ -5,13 +5,16 @@
 
 #include "core/form1.h"
 #include "core/layout.h"
+#include "platform/qt/help_window_qt.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/panel_widgets.h"
 
 namespace muto::qt {
 
 MainWindow::MainWindow(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds)
-    : form_(form), canvas_(new KeyCanvas(form, pictures, leds, this)) {
+    : form_(form),
+      canvas_(new KeyCanvas(form, pictures, leds, this)),
+      help_(new HelpWindowView(form.helpWindow(), this)) {
     canvas_->setGeometry(0, 0, layout::windowWidth(),
                          layout::kTallHeightTwips / layout::kTwipsPerPixel);
     form_.forEachControl([this](Control& c) {

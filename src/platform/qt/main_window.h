@@ -17,6 +17,7 @@ class KeyboardLeds;
 
 namespace muto::qt {
 
+class HelpWindowView;
 class KeyCanvas;
 class QtPictureLoader;
 
@@ -30,6 +31,8 @@ public:
     void focusRequested(Control& control) override;
 
     KeyCanvas* canvas() const { return canvas_; }
+    // The help window Form2; shown when the model opens it.
+    HelpWindowView* helpWindow() const { return help_; }
     // The widget showing a panel control, or nullptr for a painted control.
     QWidget* widgetOf(const Control& control) const;
 
@@ -45,6 +48,7 @@ private:
 
     Form1& form_;
     KeyCanvas* canvas_;
+    HelpWindowView* help_;
     std::unordered_map<const Control*, QWidget*> widgets_;
     std::unordered_map<const Control*, bool> painted_;  // controls known to have no widget
     // The widget controls inside each container, moved and shown with it.

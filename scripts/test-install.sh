@@ -25,6 +25,12 @@ check() {  # check NAME COMMAND...: runs a check, counts it, shows why it failed
         failed=$((failed + 1))
         echo "FAIL: $1" >&2
         sed 's/^/    /' "$root/check.log" >&2
+        # A program a failed check left running must not stand in for the next one's window.
+        if [ -n "${MUTO_PID:-}" ]; then
+            kill "$MUTO_PID" 2>/dev/null || true
+            wait "$MUTO_PID" 2>/dev/null || true
+            MUTO_PID=""
+        fi
     fi
 }
 
@@ -99,6 +105,7 @@ check "manual page" manual
 MUTO=$dest/usr/bin/muto
 X11_TOOL=$build/bin/x11_tool
 PROGRAM_DIR=unused
+SHOTS=${SHOTS:-$PWD/$build/shots}
 source tests/e2e/lib.sh
 trap 'cleanup; rm -rf "$root"' EXIT
 start_xvfb

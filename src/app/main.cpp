@@ -106,10 +106,10 @@ int main(int argc, char** argv) {
 
     // Started from the menu there is no terminal to read: the reason is shown in a box too.
     if (programDir.empty()) {
-        QMessageBox::critical(nullptr, QStringLiteral("무토"),
-                              QStringLiteral("프로그램 폴더를 만들 수 없어 무토를 시작하지 "
-                                             "못했습니다.\n\n") +
-                                  QString::fromStdString(dirError));
+        QMessageBox::critical(
+            nullptr, QStringLiteral("무토"),
+            QStringLiteral("프로그램 폴더가 없어 무토를 시작하지 못했습니다.\n\n") +
+                QString::fromStdString(dirError));
         return 1;
     }
 

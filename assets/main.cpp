@@ -2,6 +2,9 @@
 // (CKeyboard.gif, PKeyboard.gif, ControlPanel.gif and the fifteen key-signature pictures).
 // --png also writes a PNG beside each GIF, and preview.png, the whole window with stand-ins for
 // its controls, for looking at the pictures.
+// muto-assets --icons OUTDIR: draws the application icon as an icon theme tree under OUTDIR:
+// hicolor/scalable/apps/muto.svg and hicolor/NxN/apps/muto.png.
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -40,13 +43,31 @@ bool write(const QString& dir, const QString& name, const QImage& image, bool pn
     return true;
 }
 
+// The icon in every size the desktop asks for, at the places of the hicolor theme.
+int writeIcons(const QString& root) {
+    bool ok = true;
+    const QString scalable = root + "/hicolor/scalable/apps";
+    QDir().mkpath(scalable);
+    QFile svg(scalable + "/muto.svg");
+    const QByteArray doc = muto::assets::iconSvg();
+    ok = svg.open(QIODevice::WriteOnly | QIODevice::Truncate) && svg.write(doc) == doc.size();
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(root).arg(size);
+        ok = QDir().mkpath(dir) && muto::assets::drawIcon(size).save(dir + "/muto.png") && ok;
+    }
+    if (!ok)
+        std::fprintf(stderr, "muto-assets: cannot write the icons into %s\n", qPrintable(root));
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == "--icons") return writeIcons(args[2]);
     if (args.size() < 2 || args[1].startsWith("-")) {
-        std::fprintf(stderr, "usage: muto-assets OUTDIR [--png]\n");
+        std::fprintf(stderr, "usage: muto-assets OUTDIR [--png] | --icons OUTDIR\n");
         return 2;
     }
     const QString dir = args[1];

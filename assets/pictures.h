@@ -2,6 +2,7 @@
 // that every key drawn lies exactly under its key shape.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -27,6 +28,10 @@ QString keySignatureFile(int sig);
 
 // The whole tall window with rough stand-ins for its controls, for checking by eye.
 QImage drawPreview(const Fonts& fonts);
+
+// The application icon at size x size pixels, and the same drawing as a scalable SVG document.
+QImage drawIcon(int size);
+QByteArray iconSvg();
 
 // Reduces an image to at most 256 colours (exact when it has no more, median cut otherwise)
 // and encodes it as a one-frame GIF.

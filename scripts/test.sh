@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine, builds Muto with its tests, and runs every
 # test: the unit tests, the window tests under Xvfb, the unit tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the source formatting, and every fuzz target
-# for 30 s.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the source formatting, every fuzz target
+# for 30 s, and the installation with its Debian package (scripts/test-install.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --with-tests
@@ -63,3 +63,6 @@ for target in "${fuzz_targets[@]}"; do
     grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
     grep -E '(INITED|DONE) +cov:' "$work/log" | tail -n 1 || true
 done
+
+# The installation: files, desktop entry, metadata, manual page, first start, the package.
+scripts/test-install.sh build-test

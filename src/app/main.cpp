@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <cstdlib>
 #include <iostream>
@@ -93,10 +94,8 @@ int main(int argc, char** argv) {
         app::resolveProgramDir({options.programDir, exeDir, env("XDG_DATA_HOME"), env("HOME"),
                                 app::installedPictureDirs(exeDir)},
                                &dirError);
-    if (programDir.empty()) {
-        std::cerr << "muto: " << dirError << "\n";
-        return 1;
-    }
+    // The terminal line comes first: it is all there is when no display can be reached.
+    if (programDir.empty()) std::cerr << "muto: " << dirError << "\n";
 
     // Qt gets no arguments of ours; it is configured through its environment variables.
     static int qtArgc = 1;
@@ -104,6 +103,15 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("muto"));
     QApplication::setApplicationVersion(QStringLiteral(MUTO_APP_VERSION));
     qt::installFonts();
+
+    // Started from the menu there is no terminal to read: the reason is shown in a box too.
+    if (programDir.empty()) {
+        QMessageBox::critical(
+            nullptr, QStringLiteral("무토"),
+            QStringLiteral("프로그램 폴더가 없어 무토를 시작하지 못했습니다.\n\n") +
+                QString::fromStdString(dirError));
+        return 1;
+    }
 
     qt::QtDialogs dialogs;
     qt::QtPictureLoader pictures;

@@ -15,15 +15,21 @@ std::string withoutTrailingSlash(std::string p) {
     return p;
 }
 
-// Copies the regular files of `from` that `to` lacks; existing files (the user's own) stay.
+// Copies the regular files of `from` that `to` lacks, subfolders included; existing files (the
+// user's own) stay. Links are not followed, so a loop in the installation cannot recurse forever.
 void fillFrom(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
         const fs::path target = to / it->path().filename();
-        if (fs::exists(target, ec)) continue;
-        fs::copy_file(it->path(), target, ec);
-        ec.clear();
+        std::error_code e;
+        if (it->is_symlink(e)) continue;
+        if (it->is_directory(e)) {
+            fs::create_directory(target, e);
+            if (fs::is_directory(target, e)) fillFrom(it->path(), target);
+            continue;
+        }
+        if (!it->is_regular_file(e) || fs::exists(target, e)) continue;
+        fs::copy_file(it->path(), target, e);
     }
 }
 

@@ -104,5 +104,25 @@ TEST_F(ProgramDirTest, NoHomeIsAnError) {
     EXPECT_FALSE(error.empty());
 }
 
+// Installed subfolders (animations) reach the user's folder too; the user's own files in them
+// stay, and a folder that cannot be created is an error, not an empty success.
+TEST_F(ProgramDirTest, SubfoldersAreFilledAndUncreatableFolderIsAnError) {
+    fs::create_directories(root / "share" / "muto" / "AnimationGif" / "deep");
+    touch(root / "share" / "muto" / "AnimationGif" / "a.gif", "installed");
+    touch(root / "share" / "muto" / "AnimationGif" / "deep" / "b.gif", "installed");
+    fs::create_directories(root / "home" / ".local" / "share" / "muto" / "AnimationGif");
+    touch(root / "home" / ".local" / "share" / "muto" / "AnimationGif" / "a.gif", "mine");
+    const fs::path dir = resolveProgramDir(inputs(), nullptr);
+    EXPECT_EQ(read(dir / "AnimationGif" / "a.gif"), "mine");
+    EXPECT_EQ(read(dir / "AnimationGif" / "deep" / "b.gif"), "installed");
+
+    ProgramDirInputs in = inputs();
+    touch(root / "file", "not a folder");
+    in.xdgDataHome = (root / "file").string();
+    std::string error;
+    EXPECT_TRUE(resolveProgramDir(in, &error).empty());
+    EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+}
+
 }  // namespace
 }  // namespace muto::app

@@ -2,14 +2,17 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
+#include "core/circle_touch.h"
 #include "core/form1.h"
 #include "core/key_input.h"
 #include "display/key_display.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/ring_overlay.h"
 
 namespace muto::qt {
 
@@ -32,12 +35,18 @@ int shiftOf(Qt::KeyboardModifiers m) {
 }  // namespace
 
 KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds, QWidget* parent)
-    : QWidget(parent), form_(form), pictures_(pictures), leds_(leds) {
+    : QWidget(parent),
+      form_(form),
+      pictures_(pictures),
+      leds_(leds),
+      rings_(std::make_unique<RingOverlay>(form.circleTouch(), *this)) {
     setFocusPolicy(Qt::StrongFocus);
     // The playing surface takes raw keys: no input method composes Hangul here.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
+
+KeyCanvas::~KeyCanvas() = default;
 
 // --- Keys ---------------------------------------------------------------------------------
 
@@ -268,7 +277,7 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
     }
 }
 
-void KeyCanvas::paintEvent(QPaintEvent*) {
+void KeyCanvas::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     Form1& f = form_;
     p.fillRect(rect(), kButtonFace);
@@ -278,6 +287,8 @@ void KeyCanvas::paintEvent(QPaintEvent*) {
 
     f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
     f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
+    // The rings lie on the window's own surface: over the picture, under the captions.
+    rings_->paint(p, event->rect());
     f.lbl_KeyCaption.forEach(
         [&](const Label& l) { paintLabel(p, l, Qt::AlignHCenter | Qt::AlignTop); });
     f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });

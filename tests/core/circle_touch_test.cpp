@@ -284,7 +284,8 @@ protected:
         int notesOn = 0;
         int ringsStarted = 0;
     };
-    static Run play(bool circle, const std::vector<Step>& steps, int recMax) {
+    // `preLit`: the shapes the keyboard picture lights start lit, so that unlighting one shows.
+    static Run play(bool circle, const std::vector<Step>& steps, int recMax, bool preLit = false) {
         FakeServices fakes;
         Form1 f(fakes.services());
         EXPECT_TRUE(f.load());
@@ -303,6 +304,13 @@ protected:
             v.push_back(f.shp_BScr.lit());
             return v;
         };
+        if (preLit) {
+            f.shp_key.forEach([&](Shape& s) {
+                if (s.index() < kF1 || s.index() >= kF1 + 7) s.setLit(true);
+            });
+            f.shp_img(12).setLit(true);
+            f.shp_BScr.setLit(true);
+        }
         const std::vector<bool> before = lit();
         if (recMax > 0) {
             f.isRecording = true;
@@ -332,6 +340,7 @@ protected:
         Run keyboard = play(false, steps, recMax);
         Run circle = play(true, steps, recMax);
         EXPECT_EQ(keyboard.state, circle.state);
+        EXPECT_EQ(play(true, steps, recMax, true).state, circle.state);
         EXPECT_EQ(circle.ringsStarted, circle.notesOn);
         EXPECT_EQ(keyboard.ringsStarted, 0);
     }

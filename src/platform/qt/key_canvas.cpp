@@ -207,7 +207,7 @@ void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& 
 void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
     if (!s.visible()) return;
     const QRect r = rectOf(s);
-    if (r.isEmpty()) return;
+    if (r.isEmpty() || !r.intersects(dirty_)) return;
     if (s.lit()) p.fillRect(r, colour(s.backColor()));
     if (s.bordered()) {
         p.setPen(QPen(colour(s.borderColor()), 1));
@@ -219,6 +219,8 @@ void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
 void KeyCanvas::paintLabel(QPainter& p, const Label& l, int align, bool bold) {
     if (!l.visible() || l.caption().empty()) return;
     const QRect r = rectOf(l);
+    // A caption may draw a little beyond its box (no clipping).
+    if (!r.adjusted(-8, -8, 8, 8).intersects(dirty_)) return;
     if (!l.backTransparent()) p.fillRect(r, colour(l.backColor()));
     p.setPen(colour(l.foreColor()));
     p.setFont(uiFont(11, bold || l.fontBold()));
@@ -280,6 +282,8 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
 void KeyCanvas::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     Form1& f = form_;
+    // A ring step repaints a small area: what lies wholly outside it is not painted.
+    dirty_ = event->rect();
     p.fillRect(rect(), kButtonFace);
     // The window background is the PC keyboard picture, at its natural size.
     paintPicture(p, f.form.picture(), rect());

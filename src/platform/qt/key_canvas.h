@@ -69,6 +69,7 @@ private:
     Control* pressed_ = nullptr;     // the control the left button went down on
     bool afterDoubleClick_ = false;  // the release ending a double click is no click
     std::unique_ptr<RingOverlay> rings_;
+    QRect dirty_;  // the area the paint event in progress repaints
 };
 
 }  // namespace muto::qt

@@ -250,6 +250,8 @@ void Form1::wireEvents() {
     chk_BScr.onClick = [this] { visualOptions_->chk_BScr_Click(); };
     lbl_BottomUD.onClick = [this] { visualOptions_->lbl_BottomUD_Click(); };
     chk_CircleTouch.onClick = [this] { circleTouch_->chk_CircleTouch_Click(); };
+    for (int i = 0; i < 10; ++i)
+        lbl_CircleColor(i).onClick = [this, i] { circleTouch_->lbl_CircleColor_Click(i); };
     chk_AniGif.onClick = [this] { gifControl_->chk_AniGif_Click(); };
     cmd_AniGif.onClick = [this] { gifControl_->cmd_AniGif_Click(); };
     img_ControlPanel.onDblClick = [this] { visualOptions_->img_ControlPanel_DblClick(); };
@@ -335,10 +337,18 @@ bool Form1::queryUnload() {
 
 void Form1::setFocus(Control& control) {
     if (!form.visible()) return;
-    Control* target = &control;
-    if (target == &Picture1 && chk_CircleTouch.value() == 1) target = &pic_CircleTouch;
-    focused_ = target;
-    if (observer_) observer_->focusRequested(*target);
+    // Each input surface passes the focus on at once when it is not the one of the current
+    // mode, so the surface that ends up with it is the one the keys must reach.
+    if (&control == &Picture1 && chk_CircleTouch.value() == 1) {
+        keys_->Picture1_GotFocus();
+        return;
+    }
+    if (&control == &pic_CircleTouch && chk_CircleTouch.value() == 0) {
+        circleTouch_->pic_CircleTouch_GotFocus();
+        return;
+    }
+    focused_ = &control;
+    if (observer_) observer_->focusRequested(control);
 }
 
 template <class Fn>

@@ -172,7 +172,13 @@ public:
     std::array<std::string, 7> solfegeNames{};
     std::array<int16_t, 15> sigDegreeShift{};
     Colour pressColor = 0;
+    // The ring slots of the circle-touch surface: centre and radius in window pixels, colour,
+    // and the slot the next note takes.
+    std::array<float, 8> circleX{};
+    std::array<float, 8> circleY{};
+    std::array<float, 8> circleRadius{};
     std::array<Colour, 8> circleColors{};
+    int16_t nextCircle = 0;
     std::array<int16_t, 2> typedProgram{};
     float playSpeed = 0;
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/circle_touch.h"
 #include "core/form1.h"
 #include "core/midi.h"
 #include "core/startup.h"
@@ -32,7 +33,16 @@ bool KeyInput::isHeld(int k) const {
     return f_.heldAlter[ix(k)] != kNotHeld;
 }
 
-void KeyInput::Picture1_KeyDown(int k, int shift) {
+void KeyInput::Picture1_GotFocus() {
+    if (f_.chk_CircleTouch.value() == 1) f_.setFocus(f_.pic_CircleTouch);
+}
+
+void KeyInput::lightCtrl(bool lit) {
+    f_.shp_key(kCtrl).setLit(lit);
+    if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(lit);
+}
+
+void KeyInput::keyDown(InputSurface surface, int k, int shift) {
     if (k < 0 || k > 255) return;
     if (isHeld(k)) return;
     Shape* shape = f_.shp_key.find(k);
@@ -43,17 +53,17 @@ void KeyInput::Picture1_KeyDown(int k, int shift) {
     const bool wasRecording = f_.isRecording;
     bool ok;
     if ((shift & (kShiftMask | kAltMask)) != 0 || !isNoteRole(role)) {
-        ok = shortcut(k, shift);
+        ok = shortcut(surface, k, shift);
     } else if (f_.keyAlterEditMode) {
         editKeySet(k);
         ok = true;
     } else {
-        ok = playNote(k, role);
+        ok = playNote(surface, k, role);
     }
     if (ok && wasRecording) f_.recorder().recordKeyEvent(k, true);
 }
 
-bool KeyInput::playNote(int k, KeyRole role) {
+bool KeyInput::playNote(InputSurface surface, int k, KeyRole role) {
     // A key without a note (Backspace, until key-set editing raises it) sounds and shows
     // nothing; its press is still recorded.
     if (f_.keyNote[ix(k)] == 0) return true;
@@ -77,10 +87,14 @@ bool KeyInput::playNote(int k, KeyRole role) {
     f_.heldAlter[ix(k)] = static_cast<int16_t>(a);
     f_.heldNote[ix(k)] = static_cast<int16_t>(n);
     f_.midi().send(*msg);
-    f_.shp_key(k).setLit(true);
+    const bool keyboard = surface == InputSurface::Keyboard;
+    if (keyboard)
+        f_.shp_key(k).setLit(true);
+    else
+        f_.circleTouch().startRing(k);
     f_.display().setPianoKeyLit(n, true);
     f_.display().showNoteMarker(k, f_.keyNoteSign[ix(k)] + a);
-    f_.shp_BScr.setLit(false);
+    if (keyboard) f_.shp_BScr.setLit(false);
     if (k == kNumLock) keepNumLockOn();
     return true;
 }
@@ -141,17 +155,18 @@ void KeyInput::typeProgramDigit(int digit) {
         typed = static_cast<int16_t>(typed * 10 + digit);
 }
 
-bool KeyInput::shortcut(int k, int shift) {
+bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
+    // The circle-touch surface shows nothing for Space and Ctrl.
+    const bool keyboard = surface == InputSurface::Keyboard;
     // Whatever the shift state.
     switch (k) {
         case kCtrl:
             f_.flatHeld = true;
             f_.heldAlter[ix(k)] = 0;
-            f_.shp_key(kCtrl).setLit(true);
-            if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(true);
+            if (keyboard) lightCtrl(true);
             if (f_.sharpHeld) {
                 f_.sharpHeld = false;
-                f_.shp_key(kSpace).setLit(false);
+                if (keyboard) f_.shp_key(kSpace).setLit(false);
             }
             return true;
         case kEsc:
@@ -159,13 +174,12 @@ bool KeyInput::shortcut(int k, int shift) {
             clearDegreeAccidentals(true);
             return true;
         case kSpace:
-            f_.shp_key(kSpace).setLit(true);
+            if (keyboard) f_.shp_key(kSpace).setLit(true);
             f_.sharpHeld = true;
             f_.heldAlter[ix(k)] = 0;
             if (f_.flatHeld) {
                 f_.flatHeld = false;
-                f_.shp_key(kCtrl).setLit(false);
-                if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(false);
+                if (keyboard) lightCtrl(false);
             }
             if (f_.alteredDegreeCount > 0) clearDegreeAccidentals(false);
             return true;
@@ -275,24 +289,24 @@ void KeyInput::applyTypedProgram() {
     f_.typedProgram = {-1, -1};
 }
 
-void KeyInput::Picture1_KeyUp(int k, int /*shift*/) {
+void KeyInput::keyUp(InputSurface surface, int k, int /*shift*/) {
     if (k < 0 || k > 255) return;
     Shape* shape = f_.shp_key.find(k);
     if (!shape || !shape->role()) return;
     const KeyRole role = *shape->role();
     size_t i = ix(k);
+    const bool keyboard = surface == InputSurface::Keyboard;
     if (!isNoteRole(role)) {
         switch (k) {
             case kSpace:
                 f_.sharpHeld = false;
                 f_.heldAlter[i] = kNotHeld;
-                f_.shp_key(kSpace).setLit(false);
+                if (keyboard) f_.shp_key(kSpace).setLit(false);
                 break;
             case kCtrl:
                 f_.flatHeld = false;
                 f_.heldAlter[i] = kNotHeld;
-                f_.shp_key(kCtrl).setLit(false);
-                if (f_.shp_img.exists(kRightCtrlImg)) f_.shp_img(kRightCtrlImg).setLit(false);
+                if (keyboard) lightCtrl(false);
                 break;
             case kAlt:
                 applyTypedProgram();
@@ -305,16 +319,20 @@ void KeyInput::Picture1_KeyUp(int k, int /*shift*/) {
         if (auto msg = noteOffMsg(channelOf(role), n)) f_.midi().send(*msg);
         f_.display().setPianoKeyLit(n, false);
         f_.heldAlter[i] = kNotHeld;
-        f_.shp_key(k).setLit(false);
+        if (keyboard) f_.shp_key(k).setLit(false);
         f_.lbl_note(f_.keyMarker[i] % 10).setVisible(false);
-        f_.shp_BScr.setLit(true);
+        if (keyboard) f_.shp_BScr.setLit(true);
     }
     f_.recorder().recordKeyEvent(k, false);
 }
 
 void KeyInput::releaseAllKeys() {
+    // Through the surface of the current mode, so the circle-touch surface's keys never light
+    // the hidden key shapes or the flash bar.
+    const InputSurface surface =
+        f_.chk_CircleTouch.value() == 1 ? InputSurface::CircleTouch : InputSurface::Keyboard;
     for (int k = 0; k < 256; ++k)
-        if (isHeld(k)) Picture1_KeyUp(k, 0);
+        if (isHeld(k)) keyUp(surface, k, 0);
 }
 
 // Playing the Num Lock key toggles the lock off; it is turned on again at once.

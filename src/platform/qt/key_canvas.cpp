@@ -2,8 +2,10 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
+#include "core/circle_touch.h"
 #include "core/form1.h"
 #include "core/key_input.h"
 #include "core/layout.h"
@@ -11,6 +13,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/ring_overlay.h"
 
 namespace muto::qt {
 
@@ -33,12 +36,18 @@ int shiftOf(Qt::KeyboardModifiers m) {
 }  // namespace
 
 KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds, QWidget* parent)
-    : QWidget(parent), form_(form), pictures_(pictures), leds_(leds) {
+    : QWidget(parent),
+      form_(form),
+      pictures_(pictures),
+      leds_(leds),
+      rings_(std::make_unique<RingOverlay>(form.circleTouch(), *this)) {
     setFocusPolicy(Qt::StrongFocus);
     // The playing surface takes raw keys: no input method composes Hangul here.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
+
+KeyCanvas::~KeyCanvas() = default;
 
 // --- Keys ---------------------------------------------------------------------------------
 
@@ -199,7 +208,7 @@ void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& 
 void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
     if (!s.visible()) return;
     const QRect r = rectOf(s);
-    if (r.isEmpty()) return;
+    if (r.isEmpty() || !r.intersects(dirty_)) return;
     if (s.lit()) p.fillRect(r, colour(s.backColor()));
     if (s.bordered()) {
         p.setPen(QPen(colour(s.borderColor()), 1));
@@ -211,6 +220,8 @@ void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
 void KeyCanvas::paintLabel(QPainter& p, const Label& l, int align, bool bold) {
     if (!l.visible() || l.caption().empty()) return;
     const QRect r = rectOf(l);
+    // A caption may draw a little beyond its box (no clipping).
+    if (!r.adjusted(-8, -8, 8, 8).intersects(dirty_)) return;
     if (!l.backTransparent()) p.fillRect(r, colour(l.backColor()));
     p.setPen(colour(l.foreColor()));
     p.setFont(uiFont(11, bold || l.fontBold()));
@@ -311,9 +322,11 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
     }
 }
 
-void KeyCanvas::paintEvent(QPaintEvent*) {
+void KeyCanvas::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     Form1& f = form_;
+    // A ring step repaints a small area: what lies wholly outside it is not painted.
+    dirty_ = event->rect();
     p.fillRect(rect(), kButtonFace);
     // The window background is the PC keyboard picture, at its natural size.
     paintPicture(p, f.form.picture(), rect());
@@ -321,6 +334,8 @@ void KeyCanvas::paintEvent(QPaintEvent*) {
 
     f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
     f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
+    // The rings lie on the window's own surface: over the picture, under the captions.
+    rings_->paint(p, event->rect());
     f.lbl_KeyCaption.forEach(
         [&](const Label& l) { paintLabel(p, l, Qt::AlignHCenter | Qt::AlignTop); });
     f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });

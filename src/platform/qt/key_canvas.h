@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QPixmap>
 #include <QWidget>
+#include <memory>
 
 #include "platform/qt/key_translation.h"
 
@@ -23,10 +24,12 @@ class Shape;
 namespace muto::qt {
 
 class QtPictureLoader;
+class RingOverlay;
 
 class KeyCanvas : public QWidget {
 public:
     KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds, QWidget* parent);
+    ~KeyCanvas() override;
 
     // The window lost the keyboard: forget which keys were down.
     void forgetKeys() { translator_.reset(); }
@@ -67,6 +70,8 @@ private:
     QHash<QString, QPixmap> pixmaps_;
     Control* pressed_ = nullptr;     // the control the left button went down on
     bool afterDoubleClick_ = false;  // the release ending a double click is no click
+    std::unique_ptr<RingOverlay> rings_;
+    QRect dirty_;  // the area the paint event in progress repaints
 };
 
 }  // namespace muto::qt

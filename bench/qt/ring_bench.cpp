@@ -1,0 +1,128 @@
+// The circle-touch rings in the real window (offscreen platform): the process's CPU share while
+// eight rings grow at once on the event loop's 30 ms timers, and the time to paint one ring step
+// (the repaint of the area the old and the new ring cover) against a repaint of the whole
+// keyboard canvas.
+//   muto_ring_bench [SECONDS]
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "common/quiet_services.h"
+#include "core/circle_touch.h"
+#include "core/form1.h"
+#include "platform/qt/key_canvas.h"
+#include "platform/qt/main_window.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_time.h"
+#include "platform/qt/ring_overlay.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double cpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[static_cast<size_t>(p * static_cast<double>(v.size() - 1))];
+}
+
+// Eight note keys along the letter rows.
+constexpr int kKeys[8] = {'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I'};
+
+void playEight(muto::Form1& form) {
+    for (int k : kKeys) {
+        form.keyDown(k, 0);
+        form.keyUp(k, 0);
+    }
+}
+
+// Runs the event loop for `seconds` while eight rings grow, started again as soon as they end.
+void cpuShare(muto::Form1& form, double seconds) {
+    QTimer again;
+    again.setInterval(1300);  // a ring lives 41 steps of 30 ms
+    QObject::connect(&again, &QTimer::timeout, [&form] { playEight(form); });
+    playEight(form);
+    again.start();
+    const double cpu0 = cpuSeconds();
+    const auto t0 = Clock::now();
+    QTimer::singleShot(static_cast<int>(seconds * 1000), [] { QApplication::quit(); });
+    QApplication::exec();
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double cpu = cpuSeconds() - cpu0;
+    std::printf("eight growing rings: %.2f s of CPU in %.2f s, %.1f %% of one core\n", cpu, wall,
+                100.0 * cpu / wall);
+}
+
+// Paint time of a region of the canvas, painted at once.
+std::vector<double> paintTimes(QWidget& canvas, const QRect& area, int rounds) {
+    std::vector<double> us;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer t;
+        t.start();
+        canvas.repaint(area);
+        us.push_back(static_cast<double>(t.nsecsElapsed()) / 1000.0);
+    }
+    return us;
+}
+
+void paintCost(muto::Form1& form, QWidget& canvas) {
+    muto::CircleTouch& rings = form.circleTouch();
+    playEight(form);
+    for (float radius : {10.0f, 70.0f, 136.0f}) {
+        muto::Ring before = rings.ring(0);
+        before.radius = radius - muto::CircleTouch::kGrowth;
+        muto::Ring after = before;
+        after.radius = radius;
+        const QRect area =
+            muto::qt::RingOverlay::bounds(before).united(muto::qt::RingOverlay::bounds(after));
+        const auto us = paintTimes(canvas, area, 400);
+        std::printf("ring step at radius %5.1f (%dx%d px): p50 %.0f us, p99 %.0f us\n", radius,
+                    area.width(), area.height(), percentile(us, 0.5), percentile(us, 0.99));
+    }
+    const auto whole = paintTimes(canvas, canvas.rect(), 200);
+    std::printf("whole keyboard canvas (%dx%d px):     p50 %.0f us, p99 %.0f us\n", canvas.width(),
+                canvas.height(), percentile(whole, 0.5), percentile(whole, 0.99));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 6.0;
+
+    muto::bench::QuietServices quiet;
+    muto::qt::QtPictureLoader pictures;
+    muto::qt::QtTimerFactory timers;
+    muto::qt::SteadyClock steady;
+    muto::Services services = quiet.with(pictures, MUTO_BENCH_PROGRAM_DIR);
+    muto::Services real{
+        services.midi, services.dialogs,  services.clock,     steady, timers, services.downloader,
+        services.leds, services.pictures, services.programDir};
+    muto::Form1 form(real);
+    if (!form.load()) return 1;
+    auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, quiet.fakes.leds);
+    form.show();
+    window->show();
+    form.chk_CircleTouch.setValue(1);
+    QApplication::processEvents();
+
+    paintCost(form, *window->canvas());
+    cpuShare(form, seconds);
+    return 0;
+}

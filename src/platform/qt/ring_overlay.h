@@ -1,0 +1,38 @@
+// The circle-touch rings over the keyboard picture. The rings are the model's state; this layer
+// paints the ones that show and, when a slot changes, asks its surface to repaint only the area
+// the old and the new ring cover, so a growing ring costs a small repaint and a removed one
+// leaves the picture under it exactly as it was.
+#pragma once
+
+#include <QRect>
+
+#include "core/circle_touch.h"
+
+class QPainter;
+class QWidget;
+
+namespace muto::qt {
+
+class RingOverlay : public RingObserver {
+public:
+    // Observes the rings for its lifetime; `surface` is the widget they are painted on, in the
+    // window's coordinates.
+    RingOverlay(CircleTouch& rings, QWidget& surface);
+    ~RingOverlay() override;
+    RingOverlay(const RingOverlay&) = delete;
+    RingOverlay& operator=(const RingOverlay&) = delete;
+
+    void ringChanged(int slot, const Ring& before, const Ring& after) override;
+    // Paints every showing ring that reaches into `dirty`.
+    void paint(QPainter& p, const QRect& dirty) const;
+
+    // The pixels a ring's stroke can touch, or an empty rectangle for a ring that does not show.
+    static QRect bounds(const Ring& ring);
+    static constexpr int kPenWidth = 2;
+
+private:
+    CircleTouch& rings_;
+    QWidget& surface_;
+};
+
+}  // namespace muto::qt

@@ -60,10 +60,11 @@ public:
     void setRingObserver(RingObserver* observer) { observer_ = observer; }
     RingObserver* ringObserver() const { return observer_; }
 
-private:
-    Timer& timer(int slot);
     // Stops every ring and takes it off the window.
     void clearRings();
+
+private:
+    Timer& timer(int slot);
     void changed(int slot, const Ring& before);
 
     Form1& f_;

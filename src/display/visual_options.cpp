@@ -1,5 +1,6 @@
 #include "display/visual_options.h"
 
+#include "core/circle_touch.h"
 #include "core/form1.h"
 #include "core/layout.h"
 
@@ -134,8 +135,8 @@ void VisualOptions::replacePicture(Target& target, const char* title, const char
             }
         }
         // The rings of the circle-touch surface are drawn on the window and go with a new
-        // picture; the circle-touch surface clears them when it is told.
-        if (f_.chk_CircleTouch.value() == 1 && onClearDrawing) onClearDrawing();
+        // picture.
+        if (f_.chk_CircleTouch.value() == 1) f_.circleTouch().clearRings();
     }
     f_.setFocus(f_.Picture1);
 }

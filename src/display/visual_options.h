@@ -39,10 +39,6 @@ public:
     // The check box that the option caption lbl_chk(i) toggles; nullptr outside 0..9.
     CheckBox* optionBox(int i);
 
-    // Clears the drawing on the window (the rings of the circle-touch surface); set by whoever
-    // draws it.
-    std::function<void()> onClearDrawing;
-
 private:
     // Lets the user replace one of the three pictures: the target's Tag and picture take the
     // chosen file when it is a picture, and stay as they were otherwise.

@@ -11,7 +11,6 @@
 #include "core/midi.h"
 #include "recording/player.h"
 #include "settings/atomic_file.h"
-#include "settings/key_set_files.h"
 
 namespace muto {
 
@@ -83,7 +82,7 @@ PerformanceSource performanceInMemory(Form1& form) {
         form.perfEvents.begin(),
         form.perfEvents.begin() + static_cast<std::ptrdiff_t>(std::min(n, form.perfEvents.size())));
     s.path = form.currentPerfFile;
-    s.keyEntries = alteredKeyEntries(form);
+    s.keyAlter = form.keyAlter;
     for (int i = 0; i < 3; ++i)
         s.effects[static_cast<size_t>(i)] = form.vbar_Effect(i).value();
     s.circleTouch = form.chk_CircleTouch.value() == 1;
@@ -123,7 +122,8 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     f.eventCount = static_cast<int32_t>(f.perfEvents.size());
     f.progressScale = f.eventCount;
     f.currentPerfFile = source.path;
-    if (source.path.empty()) applyKeyEntries(f, source.keyEntries);
+    // Playback rebuilds the key map from these when it restores the octaves.
+    if (source.path.empty()) f.keyAlter = source.keyAlter;
     for (int i = 0; i < 3; ++i)
         f.vbar_Effect(i).setValue(source.effects[static_cast<size_t>(i)]);
     f.chk_CircleTouch.setValue(source.circleTouch ? 1 : 0);
@@ -145,6 +145,7 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     }
     for (int i = 0; i < 3; ++i)
         f.channels().vbar_Effect_Change(i);
+    capture.settingsCount = capture.messages.size();
     capture.keySharps =
         f.cmb_key.listIndex() >= 0 &&
                 static_cast<size_t>(f.cmb_key.listIndex()) < keySignatures().size()

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "common/result.h"
 #include "recording/midi_file.h"
 #include "recording/performance_file.h"
-#include "settings/key_entry.h"
 
 namespace muto {
 
@@ -20,9 +21,10 @@ class Form1;
 struct PerformanceSource {
     PerformanceFile performance;
     // The file the performance belongs to: playback re-reads its altered keys. Empty for a
-    // performance in memory that was never saved, whose altered keys are `keyEntries`.
+    // performance in memory that was never saved, which plays with the window's key-set
+    // alterations as they stand (`keyAlter`, semitones per key code).
     std::string path;
-    std::vector<KeyEntry> keyEntries;
+    std::array<int16_t, 256> keyAlter{};
     std::array<int, 3> effects{70, 0, 0};  // release, reverb, chorus (the effect bars)
     bool circleTouch = false;              // the events go to the circle-touch surface
     std::array<int, 3> savedPositions{};   // event indices remembered on the three buttons
@@ -37,7 +39,8 @@ struct PlaybackCapture {
     // Time 0 holds the settings the playback restored (instrument, volume, damper, effects of
     // both channels); the first event follows at time 0, the rest at their recorded gaps.
     std::vector<TimedMessage> messages;
-    int keySharps = 0;  // of the key signature in effect
+    size_t settingsCount = 0;  // the leading messages that restore the settings
+    int keySharps = 0;         // of the key signature in effect
     std::vector<MidiFileMarker> markers;
     double length = 0;  // seconds from the first event to the end of the playback
 };

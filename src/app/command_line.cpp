@@ -38,6 +38,21 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             *target = value;
             continue;
         }
+        if (!hasValue && (arg == "--export-midi" || arg == "--render-wav")) {
+            if (o.exportKind != Options::Export::None) {
+                o.error = "only one of --export-midi and --render-wav may be given";
+                return o;
+            }
+            if (i + 2 >= args.size() || args[i + 1].empty() || args[i + 2].empty()) {
+                o.error = "option " + arg + " needs an input and an output file";
+                return o;
+            }
+            o.exportKind = arg == "--export-midi" ? Options::Export::Midi : Options::Export::Wav;
+            o.exportIn = args[i + 1];
+            o.exportOut = args[i + 2];
+            i += 2;
+            continue;
+        }
         if (!hasValue && (arg == "--help" || arg == "-h")) {
             o.help = true;
             continue;
@@ -54,6 +69,8 @@ Options parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usage() {
     return "Usage: muto [OPTION]...\n"
+           "       muto --export-midi IN.vsp OUT.mid\n"
+           "       muto --render-wav IN.vsp OUT.wav [--soundfont FILE]\n"
            "Plays the PC keyboard as a two-channel MIDI instrument.\n"
            "\n"
            "  --midi-out OUTPUT   where the notes go (default: synth)\n"
@@ -68,6 +85,9 @@ std::string usage() {
            "  --program-dir DIR   folder of the pictures and config.ini\n"
            "                        (default: the program's own folder when it holds the\n"
            "                        pictures, else $XDG_DATA_HOME/muto)\n"
+           "  --export-midi IN OUT  write performance IN as Standard MIDI File OUT, as it plays\n"
+           "  --render-wav IN OUT   render performance IN through the built-in synthesizer\n"
+           "                        into WAV file OUT (16-bit stereo, 44.1 kHz)\n"
            "  --help              show this help and exit\n"
            "  --version           show the version and exit\n";
 }

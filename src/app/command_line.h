@@ -10,6 +10,10 @@ struct Options {
     std::string midiOut = "synth";
     std::string soundfont;
     std::string programDir;
+    // --export-midi IN OUT / --render-wav IN OUT: a performance file to a Standard MIDI File or
+    // a WAV file, without a window.
+    enum class Export { None, Midi, Wav } exportKind = Export::None;
+    std::string exportIn, exportOut;
     bool help = false;
     bool version = false;
     std::string error;  // non-empty: the command line is wrong (exit status 2)

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/export_command.h"
 #include "app/program_dir.h"
 #include "core/form1.h"
 #include "core/midi.h"
@@ -79,6 +80,12 @@ int main(int argc, char** argv) {
         std::cout << app::versionText() << "\n";
         return 0;
     }
+
+    // The exports need neither a window nor a display.
+    if (options.exportKind == app::Options::Export::Midi)
+        return app::exportMidi(options.exportIn, options.exportOut, std::cerr);
+    if (options.exportKind == app::Options::Export::Wav)
+        return app::renderWav(options.exportIn, options.exportOut, options.soundfont, std::cerr);
 
     std::string usageError;
     std::unique_ptr<MidiDevice> midi =

@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
+
 #include "core/form1.h"
+#include "recording/performance_export.h"
 #include "recording/performance_file.h"
 #include "recording/player.h"
 #include "settings/atomic_file.h"
@@ -14,6 +17,8 @@ namespace {
 
 constexpr int kOverwritePrompt = 2;
 constexpr const char* kFilter = "*.vsp|*.vsp";
+// The save dialog also offers the Standard MIDI File of the performance.
+constexpr const char* kSaveFilter = "*.vsp|*.vsp|*.mid|*.mid";
 
 bool fileExists(const std::string& path) {
     struct stat st {};
@@ -35,7 +40,7 @@ bool PerformanceFiles::askPerformanceFileName(bool remember) {
     FileDialogRequest request;
     request.title = "연주 저장";
     request.initDir = f_.services.programDir;
-    request.filter = kFilter;
+    request.filter = kSaveFilter;
     request.flags = kOverwritePrompt;
     for (;;) {
         if (remember) f_.currentPerfFile.clear();
@@ -47,6 +52,12 @@ bool PerformanceFiles::askPerformanceFileName(bool remember) {
                                      MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) {
             request.initDir = *path;
             continue;
+        }
+        if (isMidiFileName(*path)) {
+            // Playback re-reads the altered keys from the performance's file: a MIDI file never
+            // becomes it.
+            writeMidiFileOfPerformance(*path);
+            return true;
         }
         if (remember) f_.currentPerfFile = *path;
         writePerformanceFile(*path);
@@ -70,6 +81,23 @@ bool PerformanceFiles::writePerformanceFile(const std::string& path) {
         return false;
     }
     return true;
+}
+
+bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
+    const PlaybackCapture capture = capturePlayback(performanceInMemory(f_));
+    if (auto failure = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)))) {
+        reportSaveFailure(f_, path, *failure);
+        return false;
+    }
+    return true;
+}
+
+bool isMidiFileName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".mid";
 }
 
 void PerformanceFiles::cmd_save_Click() {

@@ -7,6 +7,9 @@ namespace muto {
 
 class Form1;
 
+// Whether a chosen file name asks for a Standard MIDI File (it ends in ".mid", any case).
+bool isMidiFileName(const std::string& path);
+
 class PerformanceFiles {
 public:
     explicit PerformanceFiles(Form1& form) : f_(form) {}
@@ -20,6 +23,9 @@ public:
     bool askPerformanceFileName(bool remember);
     // Writes the performance in memory; a failure is reported to the user and changes nothing.
     bool writePerformanceFile(const std::string& path);
+    // Writes the Standard MIDI File of the performance in memory, as its playback sends it; a
+    // failure is reported to the user.
+    bool writeMidiFileOfPerformance(const std::string& path);
     // Playback starts from the beginning: position, marker, remembered positions and scale.
     void resetPlayPositions();
 

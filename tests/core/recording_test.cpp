@@ -162,7 +162,7 @@ TEST_F(RecordingTest, StopOffersTheSaveAndAsksBeforeOverwriting) {
     f.cmd_record.click();
     ASSERT_EQ(dialogs.requests.size(), 2u);
     EXPECT_EQ(dialogs.requests[0].title, "연주 저장");
-    EXPECT_EQ(dialogs.requests[0].filter, "*.vsp|*.vsp");
+    EXPECT_EQ(dialogs.requests[0].filter, "*.vsp|*.vsp|*.mid|*.mid");
     EXPECT_EQ(dialogs.requests[0].initDir, "/opt/muto");
     EXPECT_EQ(dialogs.requests[1].initDir, taken);  // No: the dialog again, at the chosen name
     EXPECT_EQ(dialogs.boxes[1].text, "같은 파일이 존재합니다.덮어 쓸까요?");

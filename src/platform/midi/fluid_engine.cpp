@@ -3,6 +3,8 @@
 #include <fluidsynth.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/midi/limiter.h"
 #include "platform/midi/midi_output.h"
 
 namespace muto::midi {
@@ -140,6 +143,18 @@ void FluidEngine::send(uint32_t message) {
         default:
             break;  // not a channel message: nothing for the synthesizer
     }
+}
+
+void renderLimitedS16(FluidEngine& engine, Limiter& limiter, int16_t* out, int frames) {
+    std::array<float, 2 * kMaxRenderBlock> mix;
+    frames = std::clamp(frames, 0, kMaxRenderBlock);
+    if (engine.synth())
+        fluid_synth_write_float(engine.synth(), frames, mix.data(), 0, 2, mix.data(), 1, 2);
+    else
+        mix.fill(0.0f);
+    limiter.processInterleaved(mix.data(), frames);
+    for (int i = 0; i < 2 * frames; ++i)
+        out[i] = toS16(mix[static_cast<size_t>(i)]);
 }
 
 }  // namespace muto::midi

@@ -40,6 +40,15 @@ private:
     _fluid_synth_t* synth_ = nullptr;
 };
 
+class Limiter;
+
+// The most frames renderLimitedS16() renders in one call.
+inline constexpr int kMaxRenderBlock = 1024;
+
+// Renders `frames` (at most kMaxRenderBlock) frames of the synthesizer in floating point, limits
+// them and writes them to `out` as interleaved 16-bit stereo.
+void renderLimitedS16(FluidEngine& engine, Limiter& limiter, int16_t* out, int frames);
+
 // FluidSynth reports through a process-wide log. While an ErrorCapture lives on a thread, error
 // messages that FluidSynth logs on that thread are collected into it instead of going to stderr.
 class ErrorCapture {

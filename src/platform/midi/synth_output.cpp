@@ -2,6 +2,8 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
+
 namespace muto::midi {
 
 int SynthOutput::open() {
@@ -21,7 +23,9 @@ int SynthOutput::open() {
         ErrorCapture capture;
         std::string detail;
         if (fluid_settings_setstr(settings, "audio.driver", name) == FLUID_OK) {
-            driver_ = new_fluid_audio_driver(settings, engine_.synth());
+            for (Limiter& l : limiters_)
+                l.reset();
+            driver_ = new_fluid_audio_driver2(settings, &SynthOutput::process, this);
             if (driver_) {
                 driverName_ = name;
                 clearError();
@@ -36,6 +40,17 @@ int SynthOutput::open() {
     }
     engine_.destroy();
     return fail(kNoAudioOutput, "no audio output could be started (" + failures + ")");
+}
+
+int SynthOutput::process(void* self, int len, int nfx, float** fx, int nout, float** out) {
+    auto* s = static_cast<SynthOutput*>(self);
+    // A driver without effect buffers gets the effects mixed into the dry ones.
+    const int rc = fx ? fluid_synth_process(s->engine_.synth(), len, nfx, fx, nout, out)
+                      : fluid_synth_process(s->engine_.synth(), len, nout, out, nout, out);
+    if (rc != FLUID_OK) return rc;
+    for (int pair = 0; pair < std::min(nout / 2, static_cast<int>(s->limiters_.size())); ++pair)
+        s->limiters_[static_cast<size_t>(pair)].process(out[2 * pair], out[2 * pair + 1], len);
+    return FLUID_OK;
 }
 
 void SynthOutput::close() {

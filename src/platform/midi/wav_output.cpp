@@ -1,5 +1,7 @@
 #include "platform/midi/wav_output.h"
 
+#include "platform/midi/limiter.h"
+
 #include <fluidsynth.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +17,7 @@ namespace {
 constexpr int kChannels = 2;
 constexpr int kBytesPerFrame = kChannels * 2;
 constexpr int kHeaderSize = 44;
-constexpr int kMaxBlock = 1024;                       // frames per synthesizer call
+constexpr int kMaxBlock = kMaxRenderBlock;            // frames per synthesizer call
 constexpr auto kTick = std::chrono::milliseconds(3);  // render thread period
 constexpr int64_t kPatchEvery = kWavSampleRate / 2;   // frames between header updates
 // The data chunk's size is a 32-bit field: stop writing before it would overflow.
@@ -74,6 +76,7 @@ int WavOutput::open() {
     clearWriteFailure();
     rendered_ = 0;
     patchedAt_ = 0;
+    limiter_.reset();
     writeFailed_ = false;
     buffer_.assign(static_cast<size_t>(kMaxBlock) * kChannels, 0);
     queue_.reserve(256);
@@ -130,8 +133,7 @@ void WavOutput::renderTo(int64_t frame) {
     frame = std::min(frame, kMaxFrames);
     while (rendered_ < frame) {
         const int n = static_cast<int>(std::min<int64_t>(frame - rendered_, kMaxBlock));
-        fluid_synth_write_s16(engine_.synth(), n, buffer_.data(), 0, kChannels, buffer_.data(), 1,
-                              kChannels);
+        renderLimitedS16(engine_, limiter_, buffer_.data(), n);
         // Keep the stream's timing even when the disk fails: count the frames regardless.
         if (!writeFailed_ &&
             std::fwrite(buffer_.data(), kBytesPerFrame, n, file_) != static_cast<size_t>(n))

@@ -3,7 +3,8 @@
 // is stamped with the time it arrives and applied at that point of the rendered stream, so a note
 // played 1.0 s after open() starts 1.0 s into the file however the thread is scheduled. The
 // header's sizes are brought up to date about twice a second and on close(), so a file left by a
-// killed program is still readable up to its last update.
+// killed program is still readable up to its last update. The sound goes through the limiter,
+// so a loud chord never clips.
 #pragma once
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/midi/fluid_engine.h"
+#include "platform/midi/limiter.h"
 #include "platform/midi/midi_output.h"
 
 namespace muto::midi {
@@ -65,6 +67,7 @@ private:
     // Owned by the render thread (and by close() once it has stopped).
     std::vector<Pending> batch_;
     std::vector<int16_t> buffer_;
+    Limiter limiter_{kWavSampleRate};
     int64_t rendered_ = 0;   // frames written
     int64_t patchedAt_ = 0;  // frames covered by the header's sizes
     bool writeFailed_ = false;

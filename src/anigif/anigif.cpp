@@ -214,7 +214,6 @@ void AniGif::finishDecoding() {
     applyMirror(mirrored_, first, last, false);
     if (runMode_) {
         gifBytes_.clear();
-        gifBytes_.shrink_to_fit();
         startRequested_ = frameCount() > 1 && (delayAnimation_ & 2) == 0;
     }
 }

@@ -127,7 +127,8 @@ public:
 private:
     bool buildFrames(bool firstPass);
     bool prepareSurfaces();
-    void decodeFrame(int k, FrameStreamBuilder& builder, DecodeScratch& scratch);
+    void decodeFrame(int k, DecodeScratch& scratch);
+    bool decodeIntoStrip(const GifFrameInfo& f, std::span<const uint8_t> image);
     void finishDecoding();
     void applyMirror(int32_t flip, int first, int last, bool includeComposite);
     void blitFrame(int k, raster::Surface& target, bool stretched, raster::Rect r);

@@ -46,8 +46,81 @@ int interlacedRow(int i, int height) {
 
 }  // namespace
 
-std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, uint8_t* out,
-                      std::size_t pixels) {
+namespace {
+
+// Codes from one contiguous buffer followed by kLzwPadding readable bytes.
+class ContiguousCodes {
+public:
+    ContiguousCodes(const uint8_t* codes, std::size_t size) : codes_(codes), size_(size) {}
+    std::size_t size() const { return size_; }
+    // Eight readable bytes at stream offset ip.
+    const uint8_t* at(std::size_t ip) { return codes_ + ip; }
+
+private:
+    const uint8_t* codes_;
+    std::size_t size_;
+};
+
+// Codes read straight from an image's data sub-blocks: the blocks are joined a few kilobytes at a
+// time in a small window, never as a whole, so a large image costs no copy of its data.
+class BlockCodes {
+public:
+    // `blocks` starts at the first sub-block's length byte; the chain is cut at `end`.
+    BlockCodes(const uint8_t* blocks, const uint8_t* end) : next_(blocks), end_(end) {
+        // The data size, for the end-of-data test; a block cut by the end keeps what is there.
+        for (const uint8_t* p = blocks; p < end;) {
+            const std::size_t len = *p++;
+            if (len == 0) break;
+            const std::size_t take = std::min<std::size_t>(len, static_cast<std::size_t>(end - p));
+            size_ += take;
+            p += take;
+        }
+    }
+    std::size_t size() const { return size_; }
+    const uint8_t* at(std::size_t ip) {
+        if (ip + 8 > base_ + filled_) refill(ip);
+        return window_ + (ip - base_);
+    }
+
+private:
+    void refill(std::size_t ip) {
+        const std::size_t keep = base_ + filled_ > ip ? base_ + filled_ - ip : 0;
+        std::memmove(window_, window_ + (filled_ - keep), keep);
+        base_ = ip;
+        filled_ = keep;
+        while (filled_ + 255 <= kWindow && !done_) {
+            if (next_ >= end_ || *next_ == 0) {
+                done_ = true;
+                break;
+            }
+            const std::size_t len = *next_++;
+            const std::size_t take =
+                std::min<std::size_t>(len, static_cast<std::size_t>(end_ - next_));
+            std::memcpy(window_ + filled_, next_, take);
+            filled_ += take;
+            next_ += take;
+        }
+        if (done_) {
+            // Past the data the bits read as zeros (the end-of-data test stops before them).
+            std::memset(window_ + filled_, 0, 8);
+            filled_ += 8;
+        }
+    }
+
+    static constexpr std::size_t kWindow = 4096;
+    uint8_t window_[kWindow + 8];
+    const uint8_t* next_;
+    const uint8_t* end_;
+    std::size_t size_ = 0;
+    std::size_t base_ = 0;    // stream offset of window_[0]
+    std::size_t filled_ = 0;  // bytes in the window
+    bool done_ = false;
+};
+
+// The decompressor. `slack` writable bytes follow the `pixels` of `out`: with at least 16 the
+// short strings are copied 16 bytes at a time; without, every write stays inside `pixels`.
+template <class Codes>
+std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, std::size_t slack) {
     if (minCodeSize < 1 || minCodeSize > 8 || pixels == 0) return 0;
     // Every table entry is a string that already stands in the output: it is found by its
     // position and length and copied straight into place, with no prefix chain to walk.
@@ -62,7 +135,8 @@ std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, u
     std::size_t prevPos = 0;
     std::size_t prevLen = 0;
 
-    const uint64_t totalBits = static_cast<uint64_t>(size) * 8;
+    const uint64_t totalBits = static_cast<uint64_t>(src.size()) * 8;
+    const std::size_t limit = pixels + slack;
     uint64_t consumed = 0;
     uint64_t acc = 0;
     int nbits = 0;
@@ -72,7 +146,7 @@ std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, u
     while (op < pixels) {
         if (consumed + static_cast<uint64_t>(width) > totalBits) break;
         if (nbits < width) {
-            acc |= load64(codes + ip) << nbits;
+            acc |= load64(src.at(ip)) << nbits;
             ip += static_cast<std::size_t>((63 - nbits) >> 3);
             nbits |= 56;
         }
@@ -98,21 +172,22 @@ std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, u
             break;  // a string code before any string: corrupt
         } else if (code < next) {
             len = entryLen[code];
-            const uint8_t* src = out + entryPos[code];
-            if (len <= 16) {
-                // Over-copying is safe: the slack after the output absorbs it, and the bytes
-                // past `len` are overwritten by the next string.
-                uint64_t a = load64(src);
-                uint64_t b = load64(src + 8);
+            const uint8_t* from = out + entryPos[code];
+            if (len <= 16 && op + 16 <= limit) {
+                // Over-copying is safe: the bytes past `len` are overwritten by the next string
+                // or lie in the slack.
+                uint64_t a = load64(from);
+                uint64_t b = load64(from + 8);
                 std::memcpy(out + op, &a, 8);
                 std::memcpy(out + op + 8, &b, 8);
             } else {
-                std::memcpy(out + op, src, len);
+                std::memcpy(out + op, from, std::min(len, limit - op));
             }
         } else if (code == next) {
             // The string of the previous code followed by its own first byte.
-            std::memcpy(out + op, out + prevPos, prevLen);
-            out[op + prevLen] = out[prevPos];
+            const uint8_t first = out[prevPos];
+            std::memcpy(out + op, out + prevPos, std::min(prevLen, limit - op));
+            if (op + prevLen < limit) out[op + prevLen] = first;
             len = prevLen + 1;
         } else {
             break;  // a code beyond the table: corrupt
@@ -137,6 +212,66 @@ std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, u
     return std::min(op, pixels);
 }
 
+}  // namespace
+
+std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, uint8_t* out,
+                      std::size_t pixels) {
+    ContiguousCodes src(codes, size);
+    return lzw(src, minCodeSize, out, pixels, kLzwSlack);
+}
+
+std::size_t decodeLzwBlocks(const uint8_t* blocks, const uint8_t* end, int minCodeSize,
+                            uint8_t* out, std::size_t pixels, std::size_t slack) {
+    if (blocks >= end) return 0;
+    BlockCodes src(blocks, end);
+    return lzw(src, minCodeSize, out, pixels, slack);
+}
+
+ImageHeader readImageHeader(std::span<const uint8_t> image) {
+    ImageHeader h;
+    if (image.size() < 10 || image[0] != 0x2C) return h;
+    h.width = image[5] | image[6] << 8;
+    h.height = image[7] | image[8] << 8;
+    const uint8_t packed = image[9];
+    h.interlaced = (packed & 0x40) != 0;
+    std::size_t p = 10;
+    if (packed & 0x80) p += std::size_t{3} << ((packed & 7) + 1);
+    if (p >= image.size()) return h;
+    h.minCodeSize = image[p];
+    h.dataOffset = p + 1;
+    h.valid = h.dataOffset < image.size();
+    return h;
+}
+
+bool decodeImage(std::span<const uint8_t> image, uint8_t* topRow, std::ptrdiff_t rowStep, int width,
+                 int height, DecodeScratch& scratch) {
+    const ImageHeader hd = readImageHeader(image);
+    if (!hd.valid) return false;
+    const int w = hd.width;
+    const int h = hd.height;
+    // An image larger than the destination is not the frame's (the decoded pixels are
+    // buffered whole, so its declared size alone could ask for gigabytes).
+    if (w <= 0 || h <= 0 || w > width || h > height) return false;
+    const std::size_t pixelCount = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    if (scratch.pixels.size() < pixelCount + kLzwSlack)
+        scratch.pixels.resize(pixelCount + kLzwSlack);
+    const std::size_t produced =
+        decodeLzwBlocks(image.data() + hd.dataOffset, image.data() + image.size(), hd.minCodeSize,
+                        scratch.pixels.data(), pixelCount, kLzwSlack);
+    if (produced == 0) return false;
+
+    const int copyWidth = std::min(w, width);
+    for (std::size_t row = 0; row * static_cast<std::size_t>(w) < produced; ++row) {
+        const int y =
+            hd.interlaced ? interlacedRow(static_cast<int>(row), h) : static_cast<int>(row);
+        if (y >= height) continue;
+        const std::size_t startIdx = row * static_cast<std::size_t>(w);
+        const std::size_t avail = std::min<std::size_t>(copyWidth, produced - startIdx);
+        std::memcpy(topRow + y * rowStep, scratch.pixels.data() + startIdx, avail);
+    }
+    return true;
+}
+
 bool decodeGifStream(std::span<const uint8_t> s, uint8_t* topRow, std::ptrdiff_t rowStep, int width,
                      int height, DecodeScratch& scratch) {
     if (s.size() < 13 || !isGifSignature(s)) return false;
@@ -159,49 +294,7 @@ bool decodeGifStream(std::span<const uint8_t> s, uint8_t* topRow, std::ptrdiff_t
         }
         if (b != 0x2C) return false;
         if (p + 9 > n) return false;
-        const int w = s[p + 4] | s[p + 5] << 8;
-        const int h = s[p + 6] | s[p + 7] << 8;
-        const uint8_t packed = s[p + 8];
-        p += 9;
-        if (packed & 0x80) p += std::size_t{3} << ((packed & 7) + 1);
-        if (p >= n) return false;
-        const int minCodeSize = s[p++];
-
-        // Join the data sub-blocks; a chain cut short by the end of the stream keeps what is there.
-        auto& codes = scratch.codes;
-        codes.clear();
-        while (p < n) {
-            const std::size_t len = s[p++];
-            if (len == 0) break;
-            const std::size_t take = std::min(len, n - p);
-            codes.insert(codes.end(), s.begin() + static_cast<std::ptrdiff_t>(p),
-                         s.begin() + static_cast<std::ptrdiff_t>(p + take));
-            p += take;
-        }
-        const std::size_t dataSize = codes.size();
-        codes.resize(dataSize + kLzwPadding, 0);
-
-        // An image larger than the destination is not the frame's (the decoded pixels are
-        // buffered whole, so its declared size alone could ask for gigabytes).
-        if (w <= 0 || h <= 0 || w > width || h > height) return false;
-        const std::size_t pixelCount = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-        if (scratch.pixels.size() < pixelCount + kLzwSlack)
-            scratch.pixels.resize(pixelCount + kLzwSlack);
-        const std::size_t produced =
-            decodeLzw(codes.data(), dataSize, minCodeSize, scratch.pixels.data(), pixelCount);
-        if (produced == 0) return false;
-
-        const bool interlaced = (packed & 0x40) != 0;
-        const int copyWidth = std::min(w, width);
-        for (std::size_t row = 0; row * static_cast<std::size_t>(w) < produced; ++row) {
-            const int y =
-                interlaced ? interlacedRow(static_cast<int>(row), h) : static_cast<int>(row);
-            if (y >= height) continue;
-            const std::size_t startIdx = row * static_cast<std::size_t>(w);
-            const std::size_t avail = std::min<std::size_t>(copyWidth, produced - startIdx);
-            std::memcpy(topRow + y * rowStep, scratch.pixels.data() + startIdx, avail);
-        }
-        return true;
+        return decodeImage(s.subspan(p - 1), topRow, rowStep, width, height, scratch);
     }
 }
 

@@ -52,7 +52,7 @@ namespace {
 class ContiguousCodes {
 public:
     ContiguousCodes(const uint8_t* codes, std::size_t size) : codes_(codes), size_(size) {}
-    std::size_t size() const { return size_; }
+    uint64_t bits() const { return static_cast<uint64_t>(size_) * 8; }
     // Eight readable bytes at stream offset ip.
     const uint8_t* at(std::size_t ip) { return codes_ + ip; }
 
@@ -66,17 +66,10 @@ private:
 class BlockCodes {
 public:
     // `blocks` starts at the first sub-block's length byte; the chain is cut at `end`.
-    BlockCodes(const uint8_t* blocks, const uint8_t* end) : next_(blocks), end_(end) {
-        // The data size, for the end-of-data test; a block cut by the end keeps what is there.
-        for (const uint8_t* p = blocks; p < end;) {
-            const std::size_t len = *p++;
-            if (len == 0) break;
-            const std::size_t take = std::min<std::size_t>(len, static_cast<std::size_t>(end - p));
-            size_ += take;
-            p += take;
-        }
-    }
-    std::size_t size() const { return size_; }
+    BlockCodes(const uint8_t* blocks, const uint8_t* end) : next_(blocks), end_(end) {}
+    // The data's size in bits, known once the window reached the end of the chain; until then
+    // more than the decoder can reach.
+    uint64_t bits() const { return done_ ? static_cast<uint64_t>(size_) * 8 : UINT64_MAX / 2; }
     const uint8_t* at(std::size_t ip) {
         if (ip + 8 > base_ + filled_) refill(ip);
         return window_ + (ip - base_);
@@ -98,6 +91,7 @@ private:
                 std::min<std::size_t>(len, static_cast<std::size_t>(end_ - next_));
             std::memcpy(window_ + filled_, next_, take);
             filled_ += take;
+            size_ += take;
             next_ += take;
         }
         if (done_) {
@@ -111,23 +105,36 @@ private:
     uint8_t window_[kWindow + 8];
     const uint8_t* next_;
     const uint8_t* end_;
-    std::size_t size_ = 0;
+    std::size_t size_ = 0;    // data bytes taken from the chain so far
     std::size_t base_ = 0;    // stream offset of window_[0]
     std::size_t filled_ = 0;  // bytes in the window
     bool done_ = false;
 };
+
+// The single-byte strings: literal code i is the string at kLiterals + i.
+constexpr std::array<uint8_t, 256 + 16> kLiterals = [] {
+    std::array<uint8_t, 256 + 16> a{};
+    for (int i = 0; i < 256; ++i)
+        a[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i);
+    return a;
+}();
 
 // The decompressor. `slack` writable bytes follow the `pixels` of `out`: with at least 16 the
 // short strings are copied 16 bytes at a time; without, every write stays inside `pixels`.
 template <class Codes>
 std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, std::size_t slack) {
     if (minCodeSize < 1 || minCodeSize > 8 || pixels == 0) return 0;
-    // Every table entry is a string that already stands in the output: it is found by its
-    // position and length and copied straight into place, with no prefix chain to walk.
+    // Every string, literals included, is found where it already stands (the literal table or
+    // the output) by its start and length, and copied straight into place: no prefix chain to
+    // walk, and literals and longer strings take the same path.
     uint32_t entryPos[4096];
     uint16_t entryLen[4096];
     const int clear = 1 << minCodeSize;
     const int end = clear + 1;
+    for (int i = 0; i < clear; ++i) {
+        entryPos[i] = static_cast<uint32_t>(i);
+        entryLen[i] = 1;
+    }
     int width = minCodeSize + 1;
     uint32_t mask = (1u << width) - 1;
     int next = end + 1;
@@ -135,7 +142,7 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
     std::size_t prevPos = 0;
     std::size_t prevLen = 0;
 
-    const uint64_t totalBits = static_cast<uint64_t>(src.size()) * 8;
+    uint64_t totalBits = src.bits();
     const std::size_t limit = pixels + slack;
     uint64_t consumed = 0;
     uint64_t acc = 0;
@@ -144,38 +151,26 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
     std::size_t op = 0;
 
     while (op < pixels) {
-        if (consumed + static_cast<uint64_t>(width) > totalBits) break;
         if (nbits < width) {
             acc |= load64(src.at(ip)) << nbits;
+            totalBits = src.bits();
             ip += static_cast<std::size_t>((63 - nbits) >> 3);
             nbits |= 56;
         }
+        if (consumed + static_cast<uint64_t>(width) > totalBits) break;
         const int code = static_cast<int>(acc & mask);
         acc >>= width;
         nbits -= width;
         consumed += static_cast<uint64_t>(width);
 
-        if (code == clear) {
-            width = minCodeSize + 1;
-            mask = (1u << width) - 1;
-            next = end + 1;
-            havePrev = false;
-            continue;
-        }
-        if (code == end) break;
-
         std::size_t len;
-        if (code < clear) {
-            out[op] = static_cast<uint8_t>(code);
-            len = 1;
-        } else if (!havePrev) {
-            break;  // a string code before any string: corrupt
-        } else if (code < next) {
+        if (code < next && (code < clear || code > end)) [[likely]] {
+            if (!havePrev && code >= clear) break;  // a string code before any string: corrupt
             len = entryLen[code];
-            const uint8_t* from = out + entryPos[code];
-            if (len <= 16 && op + 16 <= limit) {
+            const uint8_t* from = (code < clear ? kLiterals.data() : out) + entryPos[code];
+            if (len <= 16 && op + 16 <= limit) [[likely]] {
                 // Over-copying is safe: the bytes past `len` are overwritten by the next string
-                // or lie in the slack.
+                // or lie in the slack, and every source has 16 readable bytes.
                 uint64_t a = load64(from);
                 uint64_t b = load64(from + 8);
                 std::memcpy(out + op, &a, 8);
@@ -183,7 +178,15 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
             } else {
                 std::memcpy(out + op, from, std::min(len, limit - op));
             }
-        } else if (code == next) {
+        } else if (code == clear) {
+            width = minCodeSize + 1;
+            mask = (1u << width) - 1;
+            next = end + 1;
+            havePrev = false;
+            continue;
+        } else if (code == end) {
+            break;
+        } else if (code == next && havePrev) {
             // The string of the previous code followed by its own first byte.
             const uint8_t first = out[prevPos];
             std::memcpy(out + op, out + prevPos, std::min(prevLen, limit - op));

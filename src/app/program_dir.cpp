@@ -15,10 +15,17 @@ std::string withoutTrailingSlash(std::string p) {
     return p;
 }
 
-// Copies the regular files of `from` that `to` lacks; existing files (the user's own) stay.
+// Copies the regular files of `from` that `to` lacks, and those of its AnimationGif folder;
+// existing files (the user's own) stay.
 void fillFrom(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_directory(ec) && it->path().filename() == "AnimationGif") {
+            fs::create_directories(to / "AnimationGif", ec);
+            fillFrom(it->path(), to / "AnimationGif");
+            ec.clear();
+            continue;
+        }
         if (!it->is_regular_file(ec)) continue;
         const fs::path target = to / it->path().filename();
         if (fs::exists(target, ec)) continue;

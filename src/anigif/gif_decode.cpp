@@ -137,35 +137,43 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
     }
     int width = minCodeSize + 1;
     uint32_t mask = (1u << width) - 1;
+    int nextLimit = 1 << width;
     int next = end + 1;
-    bool havePrev = false;
+    // After a clear code (and at the start) no entry is added for the first string; `next`
+    // then stays where it is for that one code.
+    bool fresh = true;
     std::size_t prevPos = 0;
     std::size_t prevLen = 0;
 
     uint64_t totalBits = src.bits();
     const std::size_t limit = pixels + slack;
-    uint64_t consumed = 0;
     uint64_t acc = 0;
     int nbits = 0;
     std::size_t ip = 0;
     std::size_t op = 0;
+    // Far from the end of the data no code needs the end-of-data test; it starts within the
+    // last 16 bytes.
+    bool nearEnd = totalBits < 128;
 
     while (op < pixels) {
         if (nbits < width) {
             acc |= load64(src.at(ip)) << nbits;
-            totalBits = src.bits();
             ip += static_cast<std::size_t>((63 - nbits) >> 3);
             nbits |= 56;
+            totalBits = src.bits();
+            nearEnd = static_cast<uint64_t>(ip) * 8 + 128 > totalBits;
         }
-        if (consumed + static_cast<uint64_t>(width) > totalBits) break;
+        // The bits taken so far are those loaded (ip bytes) less those still waiting in acc.
+        if (nearEnd && static_cast<uint64_t>(ip) * 8 - static_cast<uint64_t>(nbits) +
+                               static_cast<uint64_t>(width) >
+                           totalBits)
+            break;
         const int code = static_cast<int>(acc & mask);
         acc >>= width;
         nbits -= width;
-        consumed += static_cast<uint64_t>(width);
 
         std::size_t len;
         if (code < next && (code < clear || code > end)) [[likely]] {
-            if (!havePrev && code >= clear) break;  // a string code before any string: corrupt
             len = entryLen[code];
             const uint8_t* from = (code < clear ? kLiterals.data() : out) + entryPos[code];
             if (len <= 16 && op + 16 <= limit) [[likely]] {
@@ -181,33 +189,36 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
         } else if (code == clear) {
             width = minCodeSize + 1;
             mask = (1u << width) - 1;
+            nextLimit = 1 << width;
             next = end + 1;
-            havePrev = false;
+            fresh = true;
             continue;
         } else if (code == end) {
             break;
-        } else if (code == next && havePrev) {
+        } else if (code == next && !fresh) {
             // The string of the previous code followed by its own first byte.
             const uint8_t first = out[prevPos];
             std::memcpy(out + op, out + prevPos, std::min(prevLen, limit - op));
             if (op + prevLen < limit) out[op + prevLen] = first;
             len = prevLen + 1;
         } else {
-            break;  // a code beyond the table: corrupt
+            break;  // a code beyond the table, or a string before any: corrupt
         }
 
-        if (havePrev && next < 4096) {
-            // The new entry is the previous string plus the first byte of this one, which
-            // stand side by side in the output.
+        // The new entry is the previous string plus the first byte of this one, which stand
+        // side by side in the output. After a clear it is not made (slot `next` is written but
+        // not taken, and is written again by the next string).
+        if (next < 4096) {
             entryPos[next] = static_cast<uint32_t>(prevPos);
             entryLen[next] = static_cast<uint16_t>(prevLen + 1);
-            ++next;
-            if (next >= (1 << width) && width < 12) {
+            next += fresh ? 0 : 1;
+            if (next >= nextLimit && width < 12) {
                 ++width;
                 mask = (1u << width) - 1;
+                nextLimit = 1 << width;
             }
         }
-        havePrev = true;
+        fresh = false;
         prevPos = op;
         prevLen = len;
         op += len;

@@ -53,8 +53,13 @@ class ContiguousCodes {
 public:
     ContiguousCodes(const uint8_t* codes, std::size_t size) : codes_(codes), size_(size) {}
     uint64_t bits() const { return static_cast<uint64_t>(size_) * 8; }
-    // Eight readable bytes at stream offset ip.
-    const uint8_t* at(std::size_t ip) { return codes_ + ip; }
+    // The stream from `base` on stands at the returned pointer; eight bytes can be read at every
+    // offset up to `validEnd`.
+    const uint8_t* window(std::size_t /*ip*/, std::size_t& base, std::size_t& validEnd) {
+        base = 0;
+        validEnd = SIZE_MAX / 2;
+        return codes_;
+    }
 
 private:
     const uint8_t* codes_;
@@ -70,9 +75,12 @@ public:
     // The data's size in bits, known once the window reached the end of the chain; until then
     // more than the decoder can reach.
     uint64_t bits() const { return done_ ? static_cast<uint64_t>(size_) * 8 : UINT64_MAX / 2; }
-    const uint8_t* at(std::size_t ip) {
-        if (ip + 8 > base_ + filled_) refill(ip);
-        return window_ + (ip - base_);
+    // The window moved on to `ip` (see ContiguousCodes::window).
+    const uint8_t* window(std::size_t ip, std::size_t& base, std::size_t& validEnd) {
+        refill(ip);
+        base = base_;
+        validEnd = base_ + filled_ - 8;
+        return window_;
     }
 
 private:
@@ -154,16 +162,23 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
     int nbits = 0;
     std::size_t ip = 0;
     std::size_t op = 0;
+    std::size_t winBase = 0;
+    std::size_t winValid = 0;
+    const uint8_t* win = src.window(0, winBase, winValid);
+    totalBits = src.bits();
     // Far from the end of the data no code needs the end-of-data test; it starts within the
     // last 16 bytes.
     bool nearEnd = totalBits < 128;
 
     while (op < pixels) {
         if (nbits < width) {
-            acc |= load64(src.at(ip)) << nbits;
+            if (ip > winValid) [[unlikely]] {
+                win = src.window(ip, winBase, winValid);
+                totalBits = src.bits();
+            }
+            acc |= load64(win + (ip - winBase)) << nbits;
             ip += static_cast<std::size_t>((63 - nbits) >> 3);
             nbits |= 56;
-            totalBits = src.bits();
             nearEnd = static_cast<uint64_t>(ip) * 8 + 128 > totalBits;
         }
         // The bits taken so far are those loaded (ip bytes) less those still waiting in acc.
@@ -178,8 +193,10 @@ std::size_t lzw(Codes& src, int minCodeSize, uint8_t* out, std::size_t pixels, s
         std::size_t len;
         if (code < next && (code < clear || code > end)) [[likely]] {
             len = entryLen[code];
-            const uint8_t* from = (code < clear ? kLiterals.data() : out) + entryPos[code];
-            if (len <= 16 && op + 16 <= limit) [[likely]] {
+            const uint8_t* from = out + entryPos[code];
+            if (code < clear) {
+                out[op] = static_cast<uint8_t>(code);
+            } else if (len <= 16 && op + 16 <= limit) [[likely]] {
                 // Over-copying is safe: the bytes past `len` are overwritten by the next string
                 // or lie in the slack, and every source has 16 readable bytes.
                 uint64_t a = load64(from);

@@ -62,7 +62,8 @@ void AniGifControl::setAnimatedGIF(std::optional<std::vector<uint8_t>> gifBytes)
     if (!gifBytes) {
         gif_.setGifBytes(GifBytes());
     } else {
-        const bool loaded = loadBytes(std::move(*gifBytes));
+        gif_.setGifBytes(std::move(*gifBytes));
+        const bool loaded = load();
         if (loaded && !userMode()) {
             // Design mode shows the picture at its own size, whatever Stretch says.
             const Stretch kept = gif_.stretch();
@@ -221,23 +222,8 @@ void AniGifControl::setOffsetY(int32_t y) {
 bool AniGifControl::loadAnimatedGIF_File(const std::string& fileName) {
     // A file that cannot be read leaves the bytes as they were: in design mode they load again,
     // at run time they are already gone and the load fails.
-    GifBytes bytes;
-    if (auto read = GifBytes::readFile(fileName))
-        bytes = std::move(*read);
-    else
-        bytes =
-            gif_.gifBytes().empty()
-                ? GifBytes()
-                : GifBytes(std::vector<uint8_t>(gif_.gifBytes().begin(), gif_.gifBytes().end()));
-    startStopTimer(TimerMode::Stop);
-    loopsDone_ = 0;
-    gif_.setGifBytes(std::move(bytes));
-    if (gif_.loadGifData() == 0) {
-        doRepaint();
-        return false;
-    }
-    afterLoad();
-    return true;
+    if (auto read = GifBytes::readFile(fileName)) gif_.setGifBytes(std::move(*read));
+    return load();
 }
 
 bool AniGifControl::loadAnimatedGIF_Array(std::span<const uint8_t> bytes) {
@@ -245,13 +231,13 @@ bool AniGifControl::loadAnimatedGIF_Array(std::span<const uint8_t> bytes) {
 }
 
 bool AniGifControl::loadAnimatedGIF_Array(std::vector<uint8_t>&& bytes) {
-    return loadBytes(std::move(bytes));
+    gif_.setGifBytes(std::move(bytes));
+    return load();
 }
 
-bool AniGifControl::loadBytes(std::vector<uint8_t>&& bytes) {
+bool AniGifControl::load() {
     startStopTimer(TimerMode::Stop);
     loopsDone_ = 0;
-    gif_.setGifBytes(std::move(bytes));
     if (gif_.loadGifData() == 0) {
         doRepaint();
         return false;
@@ -305,7 +291,7 @@ void AniGifControl::downloadDone(const DownloadResult& result) {
                              cancel);
     if (cancel) return;
     // A load that fails here raises nothing: the control is simply empty.
-    loadBytes(std::vector<uint8_t>(d));
+    loadAnimatedGIF_Array(std::span<const uint8_t>(d));
 }
 
 bool AniGifControl::setPalette(int32_t frameIndex, std::span<const uint32_t> entries) {

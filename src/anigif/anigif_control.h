@@ -153,7 +153,8 @@ private:
     // the finished load asks for it: stopping or pausing then acts on a complete animation.
     void finishPendingDecoding();
     int32_t frameInterval() const;
-    bool loadBytes(std::vector<uint8_t>&& bytes);
+    // Loads the file bytes the control holds now.
+    bool load();
     void afterLoad();
     void fitToControl();
     void cancelDownload();

@@ -12,6 +12,13 @@
 
 namespace muto::anigif {
 
+// Gives back the memory GifBytes takes for a file: mapped pages, or the heap for small files.
+struct GifBufferRelease {
+    std::size_t mappedLength;                                 // 0: from the heap
+    GifBufferRelease(std::size_t n = 0) : mappedLength(n) {}  // NOLINT: implicit
+    void operator()(uint8_t* p) const;
+};
+
 class GifBytes {
 public:
     GifBytes() = default;
@@ -39,8 +46,12 @@ public:
     }
 
 private:
+    using Buffer = std::unique_ptr<uint8_t[], GifBufferRelease>;
+    // Room for `bytes`; a large file gets pages mapped in one go rather than one fault each.
+    static Buffer allocate(std::size_t bytes);
+
     std::vector<uint8_t> vector_;
-    std::unique_ptr<uint8_t[]> buffer_;
+    Buffer buffer_;
     std::size_t size_ = 0;
 };
 

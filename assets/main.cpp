@@ -1,5 +1,6 @@
 // muto-assets OUTDIR [--png]: draws the default pictures of the program folder into OUTDIR
-// (CKeyboard.gif, PKeyboard.gif, ControlPanel.gif and the fifteen key-signature pictures).
+// (CKeyboard.gif, PKeyboard.gif, ControlPanel.gif, the fifteen key-signature pictures, and the
+// animated GIFs of the AnimationGif folder).
 // --png also writes a PNG beside each GIF, and preview.png, the whole window with stand-ins for
 // its controls, for looking at the pictures.
 // muto-assets --icons OUTDIR: draws the application icon as an icon theme tree under OUTDIR:
@@ -86,6 +87,16 @@ int main(int argc, char** argv) {
         ok = write(dir, muto::assets::keySignatureFile(sig),
                    muto::assets::drawKeySignature(fonts, sig), png) &&
              ok;
+    QDir().mkpath(dir + "/AnimationGif");
+    for (const auto& [name, gif] : muto::assets::drawAnimations()) {
+        QFile file(dir + "/AnimationGif/" + name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char*>(gif.data()), qint64(gif.size())) !=
+                qint64(gif.size())) {
+            std::fprintf(stderr, "muto-assets: cannot write %s\n", qPrintable(file.fileName()));
+            ok = false;
+        }
+    }
     if (png) muto::assets::drawPreview(fonts).save(dir + "/preview.png");
     return ok ? 0 : 1;
 }

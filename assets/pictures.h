@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace muto::assets {
@@ -25,6 +26,9 @@ QImage drawControlPanel(const Fonts& fonts);  // ControlPanel.gif, img_ControlPa
 QImage drawKeySignature(const Fonts& fonts, int sig);
 // File name of the key-signature picture of list index sig ("cmr.gif", "s1r.gif" ...).
 QString keySignatureFile(int sig);
+
+// The animated GIFs of the "AnimationGif" folder: file name and GIF bytes.
+std::vector<std::pair<QString, std::vector<uint8_t>>> drawAnimations();
 
 // The whole tall window with rough stand-ins for its controls, for checking by eye.
 QImage drawPreview(const Fonts& fonts);

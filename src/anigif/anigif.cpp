@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "anigif/gif_encoder.h"
 
@@ -155,9 +156,8 @@ bool AniGif::buildFrames(bool firstPass) {
             f.position = static_cast<int32_t>(std::min<int64_t>(x, INT32_MAX));
             x += f.width;
         }
-        FrameStreamBuilder builder(gifBytes_);
         DecodeScratch scratch;
-        decodeFrame(1, builder, scratch);
+        decodeFrame(1, scratch);
 
         currentFrame_ = 1;
         int w = clientW_;
@@ -178,10 +178,9 @@ bool AniGif::buildFrames(bool firstPass) {
     if (n > 1) {
         strip_->setColorTable(0, indexRamp());
         loadedPaletteIndex_ = -1;
-        FrameStreamBuilder builder(gifBytes_);
         DecodeScratch scratch;
         for (int k = 2; k <= n; ++k)
-            decodeFrame(k, builder, scratch);
+            decodeFrame(k, scratch);
     }
     finishDecoding();
     return true;
@@ -192,16 +191,58 @@ bool AniGif::decodeRemaining() {
     return buildFrames(false);
 }
 
-void AniGif::decodeFrame(int k, FrameStreamBuilder& builder, DecodeScratch& scratch) {
+void AniGif::decodeFrame(int k, DecodeScratch& scratch) {
     const GifFrameInfo& f = frame(k);
     if (f.width <= 0 || f.height <= 0) return;
     if (static_cast<int64_t>(f.position) + f.width > strip_->width() || f.height > strip_->height())
         return;
-    GifFrameInfo scanned = f;
-    scanned.position = scanPositions_[static_cast<std::size_t>(k - 1)];
-    const auto stream = builder.build(scanned, spans_[static_cast<std::size_t>(k)]);
-    decodeGifStream(stream, strip_->scanLine(0) + f.position, -strip_->stride(), f.width, f.height,
+    // The image as it stands in the file: its span, cut at the end of the data.
+    const std::span<const uint8_t> file = gifBytes_.span();
+    const FrameSpan& span = spans_[static_cast<std::size_t>(k)];
+    const std::size_t first = static_cast<std::size_t>(std::max(span.start, 1)) - 1;
+    if (first >= file.size()) return;
+    const std::size_t length = std::min<std::size_t>(
+        file.size() - first, static_cast<std::size_t>(std::max(span.length, 0)));
+    const auto image = file.subspan(first, length);
+    if (!decodeIntoStrip(f, image))
+        decodeImage(image, strip_->scanLine(0) + f.position, -strip_->stride(), f.width, f.height,
                     scratch);
+}
+
+bool AniGif::decodeIntoStrip(const GifFrameInfo& f, std::span<const uint8_t> image) {
+    // Only a frame that has the whole strip to itself, rows in order: its indices are decoded
+    // straight into the strip's memory and then put into bitmap order there.
+    const ImageHeader hd = readImageHeader(image);
+    if (!hd.valid || hd.interlaced || hd.width != f.width || hd.height != f.height ||
+        f.position != 0 || strip_->width() != f.width || strip_->height() != f.height)
+        return false;
+    const int w = f.width;
+    const int h = f.height;
+    const auto stride = static_cast<std::size_t>(strip_->stride());
+    const std::size_t rowBytes = static_cast<std::size_t>(w);
+    const std::size_t pixels = rowBytes * static_cast<std::size_t>(h);
+    uint8_t* bits = strip_->bits().data();
+    const std::size_t produced =
+        decodeLzwBlocks(image.data() + hd.dataOffset, image.data() + image.size(), hd.minCodeSize,
+                        bits, pixels, strip_->bits().size() - pixels);
+    // What the decoder wrote past the last index it produced is not the image's.
+    std::fill(bits + produced, bits + std::min(strip_->bits().size(), produced + 16), 0);
+    if (produced == 0) return true;  // nothing decodable: the slot stays index 0
+    // Rows of `w` bytes from the top become rows of `stride` bytes from the bottom.
+    if (stride != rowBytes) {
+        for (std::size_t y = static_cast<std::size_t>(h); y-- > 0;) {
+            std::memmove(bits + y * stride, bits + y * rowBytes, rowBytes);
+            std::fill(bits + y * stride + rowBytes, bits + (y + 1) * stride, 0);
+        }
+    }
+    std::vector<uint8_t> temp(stride);
+    for (std::size_t top = 0, bottom = static_cast<std::size_t>(h) - 1; top < bottom;
+         ++top, --bottom) {
+        std::memcpy(temp.data(), bits + top * stride, stride);
+        std::memcpy(bits + top * stride, bits + bottom * stride, stride);
+        std::memcpy(bits + bottom * stride, temp.data(), stride);
+    }
+    return true;
 }
 
 void AniGif::finishDecoding() {
@@ -214,7 +255,6 @@ void AniGif::finishDecoding() {
     applyMirror(mirrored_, first, last, false);
     if (runMode_) {
         gifBytes_.clear();
-        gifBytes_.shrink_to_fit();
         startRequested_ = frameCount() > 1 && (delayAnimation_ & 2) == 0;
     }
 }

@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "anigif/gif_bytes.h"
 #include "anigif/gif_decode.h"
 #include "anigif/gif_scan.h"
 #include "platform/raster/raster.h"
@@ -67,8 +68,8 @@ public:
     int clientHeight() const { return clientH_; }
 
     // --- loading -----------------------------------------------------------------------------
-    void setGifBytes(std::vector<uint8_t> bytes) { gifBytes_ = std::move(bytes); }
-    const std::vector<uint8_t>& gifBytes() const { return gifBytes_; }
+    void setGifBytes(GifBytes bytes) { gifBytes_ = std::move(bytes); }
+    std::span<const uint8_t> gifBytes() const { return gifBytes_.span(); }
     // Indexes gifBytes and decodes frame 1 (and, at run time with DelayAnimation 0, all frames).
     // Returns the number of frames; 0 when the data was rejected (the control is then empty).
     int32_t loadGifData();
@@ -126,7 +127,8 @@ public:
 private:
     bool buildFrames(bool firstPass);
     bool prepareSurfaces();
-    void decodeFrame(int k, FrameStreamBuilder& builder, DecodeScratch& scratch);
+    void decodeFrame(int k, DecodeScratch& scratch);
+    bool decodeIntoStrip(const GifFrameInfo& f, std::span<const uint8_t> image);
     void finishDecoding();
     void applyMirror(int32_t flip, int first, int last, bool includeComposite);
     void blitFrame(int k, raster::Surface& target, bool stretched, raster::Rect r);
@@ -146,7 +148,7 @@ private:
     int clientW_ = 0;
     int clientH_ = 0;
 
-    std::vector<uint8_t> gifBytes_;
+    GifBytes gifBytes_;
     GifError lastError_ = GifError::None;
     std::vector<GifFrameInfo> frames_;
     std::vector<FrameSpan> spans_;

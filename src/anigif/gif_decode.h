@@ -14,7 +14,6 @@ namespace muto::anigif {
 
 // Reusable buffers of the decoder, so that decoding many frames allocates once.
 struct DecodeScratch {
-    std::vector<uint8_t> codes;   // the image's data sub-blocks joined, plus padding
     std::vector<uint8_t> pixels;  // decoded indices in stream order, plus slack
 };
 
@@ -27,6 +26,28 @@ inline constexpr std::size_t kLzwSlack = 4096 + 16;
 inline constexpr std::size_t kLzwPadding = 16;
 std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, uint8_t* out,
                       std::size_t pixels);
+
+// The same for codes still in their data sub-blocks: `blocks` is the first block's length byte,
+// the chain is cut at `end`. `slack` writable bytes follow the pixels of `out` (0 is allowed: the
+// decoder then never writes past them).
+std::size_t decodeLzwBlocks(const uint8_t* blocks, const uint8_t* end, int minCodeSize,
+                            uint8_t* out, std::size_t pixels, std::size_t slack);
+
+// The image descriptor at the start of `image` (its image separator).
+struct ImageHeader {
+    bool valid = false;
+    int width = 0;
+    int height = 0;
+    bool interlaced = false;
+    int minCodeSize = 0;
+    std::size_t dataOffset = 0;  // of the first sub-block's length byte
+};
+ImageHeader readImageHeader(std::span<const uint8_t> image);
+
+// Decodes one image (from its image separator through its data sub-blocks, as found in the file)
+// like decodeGifStream below.
+bool decodeImage(std::span<const uint8_t> image, uint8_t* topRow, std::ptrdiff_t rowStep, int width,
+                 int height, DecodeScratch& scratch);
 
 // Decodes the first image of a GIF stream into a width x height destination whose top row is
 // `topRow`, rows `rowStep` bytes apart (negative for a bottom-up bitmap). Interlaced rows land in

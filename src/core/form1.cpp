@@ -290,7 +290,7 @@ void Form1::setViewAttributes() {
     lbl_CircleColor.setContainer(&pic_Palette);
     for (Control* c : std::initializer_list<Control*>{
              &form, &Picture1, &pic_CircleTouch, &img_ControlPanel, &pic_ProgBack, &pic_Palette,
-             &ucAniGIF1, &shp_BScr, &shp_progress, &shp_StartPos})
+             &shp_BScr, &shp_progress, &shp_StartPos})
         c->setViewKind(ViewKind::Painted);
     shp_key.setViewKind(ViewKind::Painted);
     shp_img.setViewKind(ViewKind::Painted);

@@ -153,3 +153,37 @@ TEST(Pictures, KeySignaturesDifferFromEachOther) {
 
 }  // namespace
 }  // namespace muto
+
+namespace muto {
+namespace {
+
+// The animated GIFs of the AnimationGif folder: they decode, loop for ever, and every frame
+// differs from the one before, so that the animation shows.
+TEST(AnimationPictures, LoopingGifsWhoseFramesChange) {
+    for (const char* name : {"notes.gif", "metronome.gif", "equaliser.gif"}) {
+        const std::string path = std::string(MUTO_PROGRAM_DIR) + "/AnimationGif/" + name;
+        int error = 0;
+        GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+        ASSERT_TRUE(gif) << path;
+        ASSERT_EQ(DGifSlurp(gif), GIF_OK) << path;
+        EXPECT_GE(gif->ImageCount, 8) << name;
+        EXPECT_EQ(gif->SWidth, 64) << name;
+        bool loops = false;
+        for (int e = 0; e < gif->SavedImages[0].ExtensionBlockCount; ++e) {
+            const ExtensionBlock& b = gif->SavedImages[0].ExtensionBlocks[e];
+            if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+                std::string(reinterpret_cast<const char*>(b.Bytes), 11) == "NETSCAPE2.0")
+                loops = true;
+        }
+        EXPECT_TRUE(loops) << name;
+        for (int k = 1; k < gif->ImageCount; ++k) {
+            const auto* a = gif->SavedImages[k - 1].RasterBits;
+            const auto* b = gif->SavedImages[k].RasterBits;
+            EXPECT_FALSE(std::equal(a, a + 64 * 64, b)) << name << " frame " << k + 1;
+        }
+        DGifCloseFile(gif, &error);
+    }
+}
+
+}  // namespace
+}  // namespace muto

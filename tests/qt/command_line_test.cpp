@@ -51,6 +51,8 @@ protected:
         fs::create_directories(root / "share" / "muto");
         touch(root / "share" / "muto" / "CKeyboard.gif", "installed");
         touch(root / "share" / "muto" / "cmr.gif", "installed");
+        fs::create_directories(root / "share" / "muto" / "AnimationGif");
+        touch(root / "share" / "muto" / "AnimationGif" / "notes.gif", "installed");
     }
     void TearDown() override { fs::remove_all(root); }
     static void touch(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
@@ -85,6 +87,7 @@ TEST_F(ProgramDirTest, UserDataFolderIsCreatedAndFilled) {
     EXPECT_EQ(dir, (root / "home" / ".local" / "share" / "muto").string()) << error;
     EXPECT_EQ(read(fs::path(dir) / "CKeyboard.gif"), "installed");
     EXPECT_EQ(read(fs::path(dir) / "cmr.gif"), "installed");
+    EXPECT_EQ(read(fs::path(dir) / "AnimationGif" / "notes.gif"), "installed");
 
     // XDG_DATA_HOME moves it; the user's own files are never overwritten.
     ProgramDirInputs in = inputs();

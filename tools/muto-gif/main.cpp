@@ -3,6 +3,7 @@
 //   muto-gif decode FILE          per frame: number, width, height, FNV-1a of its indices
 //   muto-gif compose FILE DIR     every frame as shown at run time, as DIR/frame-NNN.png
 //   muto-gif export FILE N OUT    frame N as a one-frame GIF
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "anigif/anigif.h"
+#include "anigif/gif_bytes.h"
 #include "anigif/gif_scan.h"
 #include "platform/raster/raster.h"
 #include "png_writer.h"
@@ -52,18 +54,27 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return static_cast<bool>(out);
 }
 
-uint32_t fnv1a(const std::vector<uint8_t>& bytes) {
+// FNV-1a of frame k's indices, read in place from the frame strip.
+uint32_t frameChecksum(const AniGif& gif, int k) {
+    const auto& f = gif.frame(k);
+    const muto::raster::Surface* strip = gif.strip();
     uint32_t h = 2166136261u;
-    for (uint8_t b : bytes) {
-        h ^= b;
-        h *= 16777619u;
+    const bool inStrip = strip && f.width > 0 && f.height > 0 &&
+                         static_cast<int64_t>(f.position) + f.width <= strip->width() &&
+                         f.height <= strip->height();
+    for (int y = 0; y < std::max(f.height, 0); ++y) {
+        const uint8_t* row = inStrip ? strip->scanLine(y) + f.position : nullptr;
+        for (int x = 0; x < f.width; ++x) {
+            h ^= row ? row[x] : 0;
+            h *= 16777619u;
+        }
     }
     return h;
 }
 
 // Loads a file the way the control does at run time, every frame decoded at once.
 int load(const std::string& path, AniGif& gif) {
-    auto bytes = readFile(path);
+    auto bytes = muto::anigif::GifBytes::readFile(path);
     if (!bytes) return fail(path + ": " + std::strerror(errno));
     gif.setRunMode(true);
     gif.setDelayAnimation(0);
@@ -109,7 +120,7 @@ int decode(const std::string& path) {
     if (int rc = load(path, gif)) return rc;
     for (int k = 1; k <= gif.frameCount(); ++k) {
         const auto& f = gif.frame(k);
-        std::printf("%d %d %d %08x\n", k, f.width, f.height, fnv1a(gif.frameIndices(k)));
+        std::printf("%d %d %d %08x\n", k, f.width, f.height, frameChecksum(gif, k));
     }
     return 0;
 }

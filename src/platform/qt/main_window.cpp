@@ -5,6 +5,8 @@
 
 #include "core/form1.h"
 #include "core/layout.h"
+#include "display/gif_control.h"
+#include "platform/qt/anigif_widget.h"
 #include "platform/qt/help_window_qt.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/panel_widgets.h"
@@ -37,7 +39,9 @@ QWidget* MainWindow::widgetOf(const Control& control) const {
 QWidget* MainWindow::ensureWidget(Control& control) {
     if (QWidget* w = widgetOf(control)) return w;
     if (painted_.count(&control)) return nullptr;
-    QWidget* w = createPanelWidget(control, this);
+    QWidget* w = &control == &form_.ucAniGIF1
+                     ? new AniGifWidget(form_.gifControl().ucAniGIF1(), this)
+                     : createPanelWidget(control, this);
     if (!w) {
         painted_.emplace(&control, true);
         return nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -248,8 +249,10 @@ std::unique_ptr<Surface> Surface::create(Format format, int width, int height,
         return nullptr;
     std::unique_ptr<Surface> s(new (std::nothrow) Surface(format, width, height, stride));
     if (!s) return nullptr;
+    s->bits_.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+    if (!s->bits_) return nullptr;
+    s->size_ = bytes;
     try {
-        s->bits_.assign(bytes, 0);
         if (format == Format::Indexed8) s->table_.assign(256, 0);
         if (format == Format::Mono1) s->table_.assign(2, 0);
     } catch (const std::bad_alloc&) {
@@ -257,6 +260,10 @@ std::unique_ptr<Surface> Surface::create(Format format, int width, int height,
     }
     s->setColorTable(0, colours);
     return s;
+}
+
+void Surface::Free::operator()(uint8_t* p) const {
+    std::free(p);
 }
 
 void Surface::setByteLimit(std::size_t bytes) {

@@ -66,15 +66,15 @@ public:
     int stride() const { return stride_; }
 
     // Bitmap row r (bottom-up storage, r = 0 is the bottom row).
-    uint8_t* bitmapRow(int r) { return bits_.data() + static_cast<std::size_t>(r) * stride_; }
+    uint8_t* bitmapRow(int r) { return bits_.get() + static_cast<std::size_t>(r) * stride_; }
     const uint8_t* bitmapRow(int r) const {
-        return bits_.data() + static_cast<std::size_t>(r) * stride_;
+        return bits_.get() + static_cast<std::size_t>(r) * stride_;
     }
     // Image row y (y = 0 is the top row).
     uint8_t* scanLine(int y) { return bitmapRow(height_ - 1 - y); }
     const uint8_t* scanLine(int y) const { return bitmapRow(height_ - 1 - y); }
-    std::span<uint8_t> bits() { return bits_; }
-    std::span<const uint8_t> bits() const { return bits_; }
+    std::span<uint8_t> bits() { return {bits_.get(), size_}; }
+    std::span<const uint8_t> bits() const { return {bits_.get(), size_}; }
 
     // 256 entries for Indexed8, 2 for Mono1, none for Rgb24.
     std::span<const uint32_t> colorTable() const { return table_; }
@@ -98,7 +98,12 @@ private:
     int height_;
     int stride_;
     StretchMode stretchMode_ = StretchMode::ColorOnColor;
-    std::vector<uint8_t> bits_;
+    // Zeroed memory from calloc: a large surface comes as fresh pages, not written twice.
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], Free> bits_;
+    std::size_t size_ = 0;
     std::vector<uint32_t> table_;
 };
 

@@ -84,6 +84,8 @@ TEST_F(FormTest, EveryOptionCaptionTogglesItsBoxEvenWhenTheBoxIsDisabled) {
     CheckBox* boxes[10] = {
         &f.chk_ESync,       &f.chk_KeyOutline, &f.chk_caption,   &f.chk_CaptionKor, &f.chk_AniGif,
         &f.chk_CircleTouch, &f.chk_damper(0),  &f.chk_damper(1), &f.chk_KeysetMode, &f.chk_BScr};
+    // The animation box stays checked only with a picture to show.
+    f.cmd_AniGif.setTag(std::string(MUTO_GIF_TEST_DATA) + "/disposal-fold.gif");
     for (int i = 0; i < 10; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(f.lbl_chk(i).caption(), captions[i]);

@@ -27,6 +27,8 @@ void GifControl::syncSize() {
 
 void GifControl::cmd_AniGif_Click() {
     FileDialogRequest request;
+    // The dialog sets no title of its own; it shows the system's word for opening.
+    request.title = "열기";
     request.filter = "Animation Gif|*.gif";
     request.fileName = "";
     request.initDir = f_.programPath("\\AnimationGif");

@@ -22,7 +22,7 @@ differ() { [ "$(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1)" !=
 
 shot_box before
 xdotool mousemove --window "$WID" 335 460 click 1
-dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Open$' | head -n1) ||
+dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^열기$' | head -n1) ||
     fail "the open dialog did not come"
 xdotool windowfocus --sync "$dialog"
 sleep 0.3

@@ -122,14 +122,6 @@ private:
     bool done_ = false;
 };
 
-// The single-byte strings: literal code i is the string at kLiterals + i.
-constexpr std::array<uint8_t, 256 + 16> kLiterals = [] {
-    std::array<uint8_t, 256 + 16> a{};
-    for (int i = 0; i < 256; ++i)
-        a[static_cast<std::size_t>(i)] = static_cast<uint8_t>(i);
-    return a;
-}();
-
 // The decompressor. `slack` writable bytes follow the `pixels` of `out`: with at least 16 the
 // short strings are copied 16 bytes at a time; without, every write stays inside `pixels`.
 template <class Codes>

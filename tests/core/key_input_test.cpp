@@ -10,7 +10,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-constexpr int kShift = 16, kCtrl = 17, kAlt = 18, kPause = 19, kEsc = 27, kSpace = 32;
+constexpr int kCtrl = 17, kAlt = 18, kPause = 19, kEsc = 27, kSpace = 32;
 constexpr int kUp = 38, kDown = 40, kLeft = 37, kRight = 39;
 constexpr int kA = 65, kD = 68, kE = 69, kF = 70, kQ = 81, kK = 75;
 constexpr int kF1 = 112, kF3 = 114, kF8 = 119, kF9 = 120, kF11 = 122, kF12 = 123;

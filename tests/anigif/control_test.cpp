@@ -8,6 +8,7 @@
 #include <map>
 #include "anigif/anigif_control.h"
 
+#include "support/fake_services.h"
 #include "support/fake_time.h"
 #include "test_util.h"
 
@@ -18,24 +19,7 @@ using test::FrameSpec;
 using test::makeGif;
 using test::solid;
 
-// Downloads that finish when the test says so.
-class FakeDownloader : public Downloader {
-public:
-    int get(const std::string& url, Done done) override {
-        pending[++lastId_] = {url, std::move(done)};
-        return lastId_;
-    }
-    void cancel(int id) override { pending.erase(id); }
-    void finish(int id, const DownloadResult& result) {
-        Done done = std::move(pending.at(id).second);
-        pending.erase(id);
-        done(result);
-    }
-    std::map<int, std::pair<std::string, Done>> pending;
-
-private:
-    int lastId_ = 0;
-};
+using muto::test::FakeDownloader;
 
 // A GIF of `n` frames of 8 x 6, frame k filled with colour index k - 1; delays in milliseconds.
 std::vector<uint8_t> framesGif(int n, const std::vector<int>& delaysMs = {}) {

@@ -112,3 +112,26 @@ stop_busy_loops() {
     for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     BUSY_PIDS=()
 }
+
+# answer TITLE KEYS...: waits for the window of that title (a message box or a dialog) and types
+# into it; a key "text:…" types the text. The focus goes back to the main window afterwards.
+answer() {
+    local title=$1 win
+    shift
+    win=$(timeout 20 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1) ||
+        fail "no window titled $title"
+    xdotool windowfocus --sync "$win"
+    sleep 0.3
+    for k in "$@"; do
+        case "$k" in
+            text:*) xdotool type --delay 20 "${k#text:}" ;;
+            *) xdotool key "$k" ;;
+        esac
+        sleep 0.1
+    done
+    sleep 0.4
+    if [ -n "$WID" ] && xdotool getwindowname "$WID" >/dev/null 2>&1; then
+        xdotool windowfocus --sync "$WID" 2>/dev/null || true
+        sleep 0.2
+    fi
+}

@@ -5,26 +5,6 @@ source "$(dirname "$0")/lib.sh"
 start_xvfb
 start_muto
 
-# answer WINDOW_TITLE KEYS...: waits for a window of that title, types into it, and gives the
-# focus back to the main window.
-answer() {
-    local title=$1 win
-    shift
-    win=$(timeout 20 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1) ||
-        fail "no window titled $title"
-    xdotool windowfocus --sync "$win"
-    sleep 0.3
-    for k in "$@"; do
-        case "$k" in
-            text:*) xdotool type --delay 20 "${k#text:}" ;;
-            *) xdotool key "$k" ;;
-        esac
-        sleep 0.1
-    done
-    sleep 0.3
-    xdotool windowfocus --sync "$WID"
-    sleep 0.2
-}
 alt() { xdotool keydown Alt_L key "$1" keyup Alt_L; sleep 0.2; }
 # note-on times (seconds) of the log lines after line $1 matching status 90
 note_on_times() { tail -n +"$(($1 + 1))" "$WORK/midi.log" | awk '$2 == "90" {print $1}'; }

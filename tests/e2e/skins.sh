@@ -14,23 +14,6 @@ pixel() {
 double_click() {
     xdotool mousemove --window "$WID" "$1" "$2" click --repeat 2 --delay 60 1
 }
-# answer TITLE KEYS...: types into the window of that title.
-answer() {
-    local title=$1 win
-    shift
-    win=$(timeout 20 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1) ||
-        fail "no window titled $title"
-    xdotool windowfocus --sync "$win"
-    sleep 0.3
-    for k in "$@"; do
-        case "$k" in
-            text:*) xdotool type --delay 20 "${k#text:}" ;;
-            *) xdotool key "$k" ;;
-        esac
-        sleep 0.1
-    done
-    sleep 0.4
-}
 
 convert -size 760x324 xc:'rgb(200,30,160)' "$WORK/skin.bmp"
 printf 'GIF89a, but not really a picture\n' >"$WORK/broken.gif"

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/form1.h"
 #include "core/services.h"
 #include "support/fake_time.h"
 #include "support/midi_hex.h"

@@ -14,42 +14,12 @@
 #include "platform/midi/fluid_engine.h"
 #include "platform/midi/limiter.h"
 #include "platform/midi/midi_output.h"
+#include "platform/midi/wav_header.h"
 #include "platform/midi/wav_output.h"
 
 namespace muto::midi {
 
 namespace {
-
-constexpr int kHeaderSize = 44;
-constexpr int kBytesPerFrame = 4;
-// The data chunk's size is a 32-bit field.
-constexpr int64_t kMaxFrames = (0xFFFFFFFFll - kHeaderSize) / kBytesPerFrame;
-
-void put16(uint8_t* p, uint32_t v) {
-    p[0] = v & 0xFF;
-    p[1] = (v >> 8) & 0xFF;
-}
-
-void put32(uint8_t* p, uint32_t v) {
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
-
-void makeHeader(uint8_t* h, int64_t frames) {
-    const auto dataBytes = static_cast<uint32_t>(frames * kBytesPerFrame);
-    std::memcpy(h, "RIFF", 4);
-    put32(h + 4, 36 + dataBytes);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    put32(h + 16, 16);
-    put16(h + 20, 1);  // PCM
-    put16(h + 22, 2);
-    put32(h + 24, kWavSampleRate);
-    put32(h + 28, kWavSampleRate * kBytesPerFrame);
-    put16(h + 32, kBytesPerFrame);
-    put16(h + 34, 16);
-    std::memcpy(h + 36, "data", 4);
-    put32(h + 40, dataBytes);
-}
 
 int64_t frameOf(double seconds) {
     if (!std::isfinite(seconds) || seconds <= 0) return 0;
@@ -118,7 +88,7 @@ private:
 
 std::optional<std::string> renderWav(const RenderRequest& request) {
     const int64_t total = frameOf(request.length + kReleaseTail);
-    if (total > kMaxFrames) return "the performance is too long for a WAV file";
+    if (total > kWavMaxFrames) return "the performance is too long for a WAV file";
 
     FluidEngine engine;
     std::string reason;
@@ -131,9 +101,9 @@ std::optional<std::string> renderWav(const RenderRequest& request) {
         return "cannot write " + request.path + ": " + std::strerror(file.error());
     };
     if (!file.ok()) return cannotWrite();
-    uint8_t header[kHeaderSize];
-    makeHeader(header, total);
-    if (!file.write(header, kHeaderSize)) return cannotWrite();
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(header, total, kWavSampleRate);
+    if (!file.write(header, kWavHeaderSize)) return cannotWrite();
 
     Limiter limiter(kWavSampleRate);
     std::vector<int16_t> block(2 * kMaxRenderBlock);

@@ -1,6 +1,7 @@
 #include "platform/midi/wav_output.h"
 
 #include "platform/midi/limiter.h"
+#include "platform/midi/wav_header.h"
 
 #include <fluidsynth.h>
 #include <sys/stat.h>
@@ -14,41 +15,9 @@ namespace muto::midi {
 
 namespace {
 
-constexpr int kChannels = 2;
-constexpr int kBytesPerFrame = kChannels * 2;
-constexpr int kHeaderSize = 44;
 constexpr int kMaxBlock = kMaxRenderBlock;            // frames per synthesizer call
 constexpr auto kTick = std::chrono::milliseconds(3);  // render thread period
 constexpr int64_t kPatchEvery = kWavSampleRate / 2;   // frames between header updates
-// The data chunk's size is a 32-bit field: stop writing before it would overflow.
-constexpr int64_t kMaxFrames = (0xFFFFFFFFll - kHeaderSize) / kBytesPerFrame;
-
-void put16(uint8_t* p, uint32_t v) {
-    p[0] = v & 0xFF;
-    p[1] = (v >> 8) & 0xFF;
-}
-
-void put32(uint8_t* p, uint32_t v) {
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
-
-// The 44-byte header of a PCM WAV file holding `frames` frames.
-void makeHeader(uint8_t* h, int64_t frames) {
-    const uint32_t dataBytes = static_cast<uint32_t>(frames * kBytesPerFrame);
-    std::memcpy(h, "RIFF", 4);
-    put32(h + 4, 36 + dataBytes);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    put32(h + 16, 16);  // fmt chunk size
-    put16(h + 20, 1);   // PCM
-    put16(h + 22, kChannels);
-    put32(h + 24, kWavSampleRate);
-    put32(h + 28, kWavSampleRate * kBytesPerFrame);
-    put16(h + 32, kBytesPerFrame);
-    put16(h + 34, 16);
-    std::memcpy(h + 36, "data", 4);
-    put32(h + 40, dataBytes);
-}
 
 }  // namespace
 
@@ -63,9 +32,10 @@ int WavOutput::open() {
         engine_.destroy();
         return fail(kFileNotWritable, "cannot write " + path_ + ": " + std::strerror(err));
     }
-    uint8_t header[kHeaderSize];
-    makeHeader(header, 0);
-    if (std::fwrite(header, 1, kHeaderSize, file_) != kHeaderSize || std::fflush(file_) != 0) {
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(header, 0, kWavSampleRate);
+    if (std::fwrite(header, 1, kWavHeaderSize, file_) != kWavHeaderSize ||
+        std::fflush(file_) != 0) {
         const int err = errno;
         std::fclose(file_);
         file_ = nullptr;
@@ -78,7 +48,7 @@ int WavOutput::open() {
     patchedAt_ = 0;
     limiter_.reset();
     writeFailed_ = false;
-    buffer_.assign(static_cast<size_t>(kMaxBlock) * kChannels, 0);
+    buffer_.assign(static_cast<size_t>(kMaxBlock) * kWavChannels, 0);
     queue_.reserve(256);
     batch_.reserve(256);
     start_ = std::chrono::steady_clock::now();
@@ -130,13 +100,13 @@ void WavOutput::catchUp() {
 }
 
 void WavOutput::renderTo(int64_t frame) {
-    frame = std::min(frame, kMaxFrames);
+    frame = std::min(frame, kWavMaxFrames);
     while (rendered_ < frame) {
         const int n = static_cast<int>(std::min<int64_t>(frame - rendered_, kMaxBlock));
         renderLimitedS16(engine_, limiter_, buffer_.data(), n);
         // Keep the stream's timing even when the disk fails: count the frames regardless.
         if (!writeFailed_ &&
-            std::fwrite(buffer_.data(), kBytesPerFrame, n, file_) != static_cast<size_t>(n))
+            std::fwrite(buffer_.data(), kWavBytesPerFrame, n, file_) != static_cast<size_t>(n))
             stopWriting(errno);
         rendered_ += n;
     }
@@ -147,10 +117,10 @@ void WavOutput::patchHeader() {
     // Data still in the buffer may be what no longer fits on the disk.
     if (std::fflush(file_) != 0) return stopWriting(errno);
     const long end = std::ftell(file_);
-    uint8_t header[kHeaderSize];
-    makeHeader(header, rendered_);
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(header, rendered_, kWavSampleRate);
     bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
-              std::fwrite(header, 1, kHeaderSize, file_) == kHeaderSize;
+              std::fwrite(header, 1, kWavHeaderSize, file_) == kWavHeaderSize;
     ok = std::fseek(file_, end, SEEK_SET) == 0 && ok;
     if (!ok || std::fflush(file_) != 0) return stopWriting(errno);
     patchedAt_ = rendered_;
@@ -163,10 +133,12 @@ void WavOutput::stopWriting(int err) {
     // new space) to cover the whole frames the file holds, past the buffer that could not go out.
     const int fd = ::fileno(file_);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size < kHeaderSize) return;
-    uint8_t header[kHeaderSize];
-    makeHeader(header, std::min<int64_t>((st.st_size - kHeaderSize) / kBytesPerFrame, kMaxFrames));
-    [[maybe_unused]] const ssize_t n = ::pwrite(fd, header, kHeaderSize, 0);
+    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size < kWavHeaderSize) return;
+    uint8_t header[kWavHeaderSize];
+    makeWavHeader(
+        header, std::min<int64_t>((st.st_size - kWavHeaderSize) / kWavBytesPerFrame, kWavMaxFrames),
+        kWavSampleRate);
+    [[maybe_unused]] const ssize_t n = ::pwrite(fd, header, kWavHeaderSize, 0);
 }
 
 void WavOutput::close() {

@@ -52,11 +52,11 @@ public:
         const std::chrono::nanoseconds ns = interval > Duration::zero()
                                                 ? std::chrono::nanoseconds(interval)
                                                 : std::chrono::nanoseconds(1);
-        itimerspec spec{};
-        spec.it_value = toTimespec(ns);
-        if (periodic_) spec.it_interval = toTimespec(ns);
+        itimerspec due{};
+        due.it_value = toTimespec(ns);
+        if (periodic_) due.it_interval = toTimespec(ns);
         // Setting the time also clears expirations not yet read: a re-armed timer starts over.
-        active_ = ::timerfd_settime(fd_, 0, &spec, nullptr) == 0;
+        active_ = ::timerfd_settime(fd_, 0, &due, nullptr) == 0;
     }
 
     void stop() override {

@@ -13,6 +13,11 @@ cmake --build build-test -j "$jobs"
 (cd build-test && ctest --output-on-failure -j "$jobs" -E '^e2e_')
 (cd build-test && ctest --output-on-failure -R '^e2e_')
 
+# The program as scripts/run.sh builds it: Release (-O3) warns where -O2 does not.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMUTO_BUILD_TESTS=OFF \
+    -DMUTO_BUILD_BENCH=OFF >/dev/null
+cmake --build build-release -j "$jobs" --target muto muto_pictures
+
 # The sanitizer build covers the toolkit-free code and its readers.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMUTO_SANITIZE=ON -DMUTO_BUILD_APP=OFF \
     -DMUTO_BUILD_BENCH=OFF >/dev/null

@@ -60,23 +60,31 @@ float readFloat(const uint8_t* p) {
     return std::bit_cast<float>(bits);
 }
 
+// Byte by byte: GCC 12 at -O3 reports an impossible overflow for vector::insert of a range
+// into reserved space (its bug 105651 family).
+template <class Bytes>
+void appendBytes(std::vector<uint8_t>& out, const Bytes& bytes) {
+    for (const auto b : bytes)
+        out.push_back(static_cast<uint8_t>(b));
+}
+
 }  // namespace
 
 std::vector<uint8_t> writePerformance(const PerformanceFile& perf) {
     std::vector<uint8_t> out;
     out.reserve(15 + kKeyEntrySize * perf.entries.size() + kKeySigSize +
                 kPerfEventSize * perf.events.size());
-    out.insert(out.end(), kMagic.begin(), kMagic.end());
+    appendBytes(out, kMagic);
     out.push_back(kPerformanceVersion);
-    out.insert(out.end(), perf.settings.begin(), perf.settings.end());
-    out.insert(out.end(), perf.damper.begin(), perf.damper.end());
+    appendBytes(out, perf.settings);
+    appendBytes(out, perf.damper);
     // The count is one byte; a key code is one byte too, so a sane caller never has more.
     const std::size_t n = std::min<std::size_t>(perf.entries.size(), 255);
     out.push_back(static_cast<uint8_t>(n));
     for (std::size_t i = 0; i < n; ++i)
         appendKeyEntry(out, perf.entries[i]);
     const std::array<uint8_t, kKeySigSize> keySig = perf.keySig.value_or(std::array<uint8_t, 8>{});
-    out.insert(out.end(), keySig.begin(), keySig.end());
+    appendBytes(out, keySig);
     for (const PerfEvent& e : perf.events) {
         out.push_back(static_cast<uint8_t>(e.keyCode));
         out.push_back(static_cast<uint8_t>(e.isDown));

@@ -64,6 +64,7 @@ public:
         return true;
     }
     void skipSubBlocks() {
+        int usual = -1;  // the length of the block before
         while (pos >= 1 && pos <= size()) {
             // Each length byte says where the next one is: fetching the data a little ahead
             // keeps this walk over a large image from waiting on memory at every block.
@@ -71,7 +72,14 @@ public:
                 for (int64_t line = 0; line < 256; line += 64)
                     __builtin_prefetch(data_.data() + pos + kPrefetchAhead + line);
             const uint8_t n = at(pos);
+            // A block of the usual length is stepped over by that length, not by the byte just
+            // read, so that the walk need not wait for it before going on.
+            if (n == usual) [[likely]] {
+                pos += usual + 1;
+                continue;
+            }
             if (n == 0) break;
+            usual = n;
             pos += n + 1;
         }
         pos += 1;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 
 #include "anigif/gif_decode.h"
@@ -91,6 +92,64 @@ std::vector<uint8_t> literalsWithClears(const std::vector<uint8_t>& values,
     }
     blocks.push_back(0);
     return blocks;
+}
+
+// LZW data of minimum code size 8 from an encoder that never sends a clear code after the first:
+// once the table is full it keeps using the entries it has.
+std::vector<uint8_t> withoutClears(const std::vector<uint8_t>& values) {
+    std::map<std::pair<int, uint8_t>, int> table;
+    std::vector<uint8_t> bytes;
+    uint64_t acc = 0;
+    int bits = 0;
+    int width = 9;
+    int next = 258;
+    const auto put = [&](int code) {
+        acc |= static_cast<uint64_t>(code) << bits;
+        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
+            bytes.push_back(static_cast<uint8_t>(acc));
+    };
+    put(256);
+    int prefix = values[0];
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        const auto found = table.find({prefix, values[i]});
+        if (found != table.end()) {
+            prefix = found->second;
+            continue;
+        }
+        put(prefix);
+        if (next < 4096) {
+            table[{prefix, values[i]}] = next++;
+            if (next > (1 << width) && width < 12) ++width;
+        }
+        prefix = values[i];
+    }
+    put(prefix);
+    put(257);
+    if (bits > 0) bytes.push_back(static_cast<uint8_t>(acc));
+    std::vector<uint8_t> blocks;
+    for (std::size_t i = 0; i < bytes.size(); i += 255) {
+        const std::size_t n = std::min<std::size_t>(255, bytes.size() - i);
+        blocks.push_back(static_cast<uint8_t>(n));
+        blocks.insert(blocks.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(i + n));
+    }
+    blocks.push_back(0);
+    return blocks;
+}
+
+TEST(SplitDecode, AFullTableKeepsItsEntriesUntilAClearCode) {
+    // Four colours fill the table quickly; afterwards the encoder still sends its last entries,
+    // 4095 among them, which a decoder that goes on making entries would have overwritten.
+    std::mt19937 rng(9);
+    std::vector<uint8_t> values(200000);
+    for (auto& v : values)
+        v = static_cast<uint8_t>(rng() % 4);
+    const auto blocks = withoutClears(values);
+    const auto [one, two] =
+        bothWays(blocks.data(), blocks.data() + blocks.size(), 8, values.size(), kLzwSlack, 1024);
+    EXPECT_EQ(one.indices, values);
+    EXPECT_EQ(two.indices, values);
+    EXPECT_FALSE(two.joined);  // nothing to cut at
 }
 
 TEST(SplitDecode, GivesWhatOneThreadGivesWhateverTheData) {

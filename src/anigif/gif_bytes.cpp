@@ -9,11 +9,15 @@
 #include <cerrno>
 #include <new>
 
+#include "anigif/file_map.h"
+
 namespace muto::anigif {
 
 void GifBufferRelease::operator()(uint8_t* p) const {
     if (!p) return;
-    if (mappedLength > 0)
+    if (fileMapped)
+        unmapFileGuarded(p, mappedLength);
+    else if (mappedLength > 0)
         ::munmap(p, mappedLength);
     else
         delete[] p;
@@ -39,6 +43,17 @@ std::optional<GifBytes> GifBytes::readFile(const std::string& path) {
         return std::nullopt;
     }
     GifBytes out;
+    // A large file is mapped rather than copied.
+    constexpr off_t kMapFrom = off_t{1} << 20;
+    if (st.st_size >= kMapFrom) {
+        const auto length = static_cast<std::size_t>(st.st_size);
+        if (const uint8_t* mapped = mapFileGuarded(fd, length)) {
+            ::close(fd);
+            out.buffer_ = Buffer(const_cast<uint8_t*>(mapped), GifBufferRelease(length, true));
+            out.size_ = length;
+            return out;
+        }
+    }
     std::size_t capacity = static_cast<std::size_t>(st.st_size);
     std::size_t size = 0;
     // One read of the size the file has now; a file that grows meanwhile is read on in steps.

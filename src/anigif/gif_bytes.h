@@ -1,5 +1,6 @@
-// The file bytes of a GIF, held once: either a vector handed over by the caller or a file read
-// straight into one uninitialised buffer (no zero fill, no growing copies).
+// The file bytes of a GIF, held once: a vector handed over by the caller, a large file mapped
+// (guarded against the file shrinking meanwhile), or a small one read straight into one
+// uninitialised buffer (no zero fill, no growing copies).
 #pragma once
 
 #include <cstddef>
@@ -12,10 +13,13 @@
 
 namespace muto::anigif {
 
-// Gives back the memory GifBytes takes for a file: mapped pages, or the heap for small files.
+// Gives back the memory GifBytes takes for a file: the file's own pages mapped, pages of memory,
+// or the heap for small files.
 struct GifBufferRelease {
-    std::size_t mappedLength;                                 // 0: from the heap
-    GifBufferRelease(std::size_t n = 0) : mappedLength(n) {}  // NOLINT: implicit
+    std::size_t mappedLength;  // 0: from the heap
+    bool fileMapped = false;
+    GifBufferRelease(std::size_t n = 0, bool file = false)  // NOLINT: implicit
+        : mappedLength(n), fileMapped(file) {}
     void operator()(uint8_t* p) const;
 };
 

@@ -39,7 +39,13 @@ void onSigbus(int sig, siginfo_t* info, void* context) {
     } else if (g_previous.sa_handler != SIG_DFL && g_previous.sa_handler != SIG_IGN) {
         g_previous.sa_handler(sig);
     } else {
-        ::signal(SIGBUS, SIG_DFL);  // the fault comes again on return and ends the process
+        // A fault comes again on return and ends the process; a SIGBUS sent by another program
+        // is sent again to do the same.
+        struct sigaction fallback {};
+        fallback.sa_handler = SIG_DFL;
+        sigemptyset(&fallback.sa_mask);
+        ::sigaction(SIGBUS, &fallback, nullptr);
+        if (info->si_code <= 0) ::raise(SIGBUS);
     }
 }
 

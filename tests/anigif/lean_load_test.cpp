@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -153,6 +154,13 @@ TEST(LeanLoadDeathTest, AFaultOutsideOurFilesStillEndsTheProcess) {
                 ::mmap(nullptr, 2 << 20, PROT_READ, MAP_PRIVATE, fd, 0));
             if (::truncate(path.c_str(), 0) != 0) std::abort();
             std::printf("%d\n", p[(1 << 20) + 1]);
+            std::exit(0);
+        },
+        killedByTheFault, "");
+    // And a SIGBUS sent rather than caused by a fault still does what it always did.
+    EXPECT_EXIT(
+        {
+            std::raise(SIGBUS);
             std::exit(0);
         },
         killedByTheFault, "");

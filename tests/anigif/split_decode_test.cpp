@@ -52,20 +52,38 @@ std::pair<Outcome, Outcome> bothWays(const std::vector<uint8_t>& gif, std::size_
                     slack, checkedCodes);
 }
 
+// Codes packed least significant bit first, handed out as data sub-blocks of 255 bytes.
+struct CodeSink {
+    std::vector<uint8_t> bytes;
+    uint64_t acc = 0;
+    int bits = 0;
+    void put(int code, int width) {
+        acc |= static_cast<uint64_t>(code) << bits;
+        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
+            bytes.push_back(static_cast<uint8_t>(acc));
+    }
+    std::vector<uint8_t> blocks() {
+        if (bits > 0) bytes.push_back(static_cast<uint8_t>(acc));
+        std::vector<uint8_t> out;
+        for (std::size_t i = 0; i < bytes.size(); i += 255) {
+            const std::size_t n = std::min<std::size_t>(255, bytes.size() - i);
+            out.push_back(static_cast<uint8_t>(n));
+            out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(i + n));
+        }
+        out.push_back(0);
+        return out;
+    }
+};
+
 // LZW data of minimum code size 8 that holds only literals, with a clear code after every
 // `run[i]` of them: the widths at the clear codes are then whatever the runs make them.
 std::vector<uint8_t> literalsWithClears(const std::vector<uint8_t>& values,
                                         const std::vector<int>& runs) {
-    std::vector<uint8_t> bytes;
-    uint64_t acc = 0;
-    int bits = 0;
+    CodeSink sink;
     int width = 9;
     int next = 257;  // one short after a clear: the first code makes no entry
-    const auto put = [&](int code) {
-        acc |= static_cast<uint64_t>(code) << bits;
-        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
-            bytes.push_back(static_cast<uint8_t>(acc));
-    };
+    const auto put = [&](int code) { sink.put(code, width); };
     put(256);
     std::size_t r = 0;
     int left = runs.empty() ? -1 : runs[0];
@@ -82,32 +100,17 @@ std::vector<uint8_t> literalsWithClears(const std::vector<uint8_t>& values,
         --left;
     }
     put(257);
-    if (bits > 0) bytes.push_back(static_cast<uint8_t>(acc));
-    std::vector<uint8_t> blocks;
-    for (std::size_t i = 0; i < bytes.size(); i += 255) {
-        const std::size_t n = std::min<std::size_t>(255, bytes.size() - i);
-        blocks.push_back(static_cast<uint8_t>(n));
-        blocks.insert(blocks.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i),
-                      bytes.begin() + static_cast<std::ptrdiff_t>(i + n));
-    }
-    blocks.push_back(0);
-    return blocks;
+    return sink.blocks();
 }
 
 // LZW data of minimum code size 8 from an encoder that never sends a clear code after the first:
 // once the table is full it keeps using the entries it has.
 std::vector<uint8_t> withoutClears(const std::vector<uint8_t>& values) {
     std::map<std::pair<int, uint8_t>, int> table;
-    std::vector<uint8_t> bytes;
-    uint64_t acc = 0;
-    int bits = 0;
+    CodeSink sink;
     int width = 9;
     int next = 258;
-    const auto put = [&](int code) {
-        acc |= static_cast<uint64_t>(code) << bits;
-        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
-            bytes.push_back(static_cast<uint8_t>(acc));
-    };
+    const auto put = [&](int code) { sink.put(code, width); };
     put(256);
     int prefix = values[0];
     for (std::size_t i = 1; i < values.size(); ++i) {
@@ -125,16 +128,7 @@ std::vector<uint8_t> withoutClears(const std::vector<uint8_t>& values) {
     }
     put(prefix);
     put(257);
-    if (bits > 0) bytes.push_back(static_cast<uint8_t>(acc));
-    std::vector<uint8_t> blocks;
-    for (std::size_t i = 0; i < bytes.size(); i += 255) {
-        const std::size_t n = std::min<std::size_t>(255, bytes.size() - i);
-        blocks.push_back(static_cast<uint8_t>(n));
-        blocks.insert(blocks.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i),
-                      bytes.begin() + static_cast<std::ptrdiff_t>(i + n));
-    }
-    blocks.push_back(0);
-    return blocks;
+    return sink.blocks();
 }
 
 TEST(SplitDecode, AFullTableKeepsItsEntriesUntilAClearCode) {
@@ -250,17 +244,17 @@ TEST(SplitDecode, SmallCodeSizesFromAnotherEncoder) {
     // 2, 4 and 4, whose clear codes are 4 and 16.
     std::mt19937 rng(5);
     for (const int colours : {2, 4, 16}) {
-        test::GiflibFileSpec spec;
-        spec.width = 400;
-        spec.height = 300;
-        spec.colours.assign(static_cast<std::size_t>(std::max(colours, 4)), 0x405060);
+        test::GiflibFileSpec recipe;
+        recipe.width = 400;
+        recipe.height = 300;
+        recipe.colours.assign(static_cast<std::size_t>(std::max(colours, 4)), 0x405060);
         test::GiflibFrameSpec frame;
-        frame.width = spec.width;
-        frame.height = spec.height;
+        frame.width = recipe.width;
+        frame.height = recipe.height;
         frame.pixels = picture(rng, 400 * 300, colours, false);
-        spec.frames.push_back(frame);
-        const auto gif = test::giflibWrite(spec);
-        const std::size_t image = 13 + 3 * spec.colours.size();
+        recipe.frames.push_back(frame);
+        const auto gif = test::giflibWrite(recipe);
+        const std::size_t image = 13 + 3 * recipe.colours.size();
         ASSERT_EQ(gif[image], 0x2C) << colours;
         const auto [one, two] = bothWays(gif, image, 400 * 300, kLzwSlack, 1024);
         EXPECT_EQ(one.indices, frame.pixels) << colours;

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "assets/pictures.h"
-#include "core/layout.h"
+#include "form/layout.h"
 
 namespace muto::assets {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "assets/pictures.h"
-#include "core/layout.h"
+#include "form/layout.h"
 
 namespace muto::assets {
 

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "assets/pictures.h"
-#include "core/layout.h"
+#include "form/layout.h"
 
 namespace muto::assets {
 

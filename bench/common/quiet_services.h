@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "core/form1.h"
+#include "form/form1.h"
 #include "support/fake_services.h"
 
 namespace muto::bench {

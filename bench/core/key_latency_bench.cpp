@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/quiet_services.h"
-#include "core/form1.h"
-#include "core/key_input.h"
+#include "form/form1.h"
+#include "form/key_input.h"
 
 namespace {
 

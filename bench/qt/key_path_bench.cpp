@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/quiet_services.h"
-#include "core/form1.h"
+#include "form/form1.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_services.h"

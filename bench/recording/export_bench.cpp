@@ -16,7 +16,7 @@
 
 #include "app/export_command.h"
 #include "platform/midi/limiter.h"
-#include "recording/performance_file.h"
+#include "formats/performance_file.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/form1.h"
+#include "form/form1.h"
 #include "platform/qt/qt_time.h"
 #include "support/fake_services.h"
 

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "platform/midi/offline_render.h"
-#include "recording/performance_export.h"
-#include "settings/atomic_file.h"
+#include "performance/performance_export.h"
+#include "io/atomic_file.h"
 
 namespace muto::app {
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "core/layout.h"
+#include "form/layout.h"
 
 namespace muto {
 namespace {

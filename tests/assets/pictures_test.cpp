@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/layout.h"
+#include "form/layout.h"
 
 namespace muto {
 namespace {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "settings/config_file.h"
+#include "formats/config_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace muto::settings;

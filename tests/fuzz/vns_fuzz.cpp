@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "settings/keyset_file.h"
+#include "formats/keyset_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace muto;

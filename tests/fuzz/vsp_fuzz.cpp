@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "recording/performance_file.h"
+#include "formats/performance_file.h"
 
 namespace {
 

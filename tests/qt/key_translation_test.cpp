@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-#include "core/layout.h"
+#include "form/layout.h"
 
 namespace muto::keys {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/form1.h"
+#include "form/form1.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/qt_services.h"
 #include "support/fake_services.h"

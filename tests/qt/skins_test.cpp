@@ -11,10 +11,10 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
-#include "core/form1.h"
-#include "core/layout.h"
-#include "display/help_text.h"
-#include "display/help_window.h"
+#include "form/form1.h"
+#include "form/layout.h"
+#include "form/help_text.h"
+#include "form/help_window.h"
 #include "platform/qt/help_window_qt.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/main_window.h"

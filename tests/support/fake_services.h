@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/form1.h"
-#include "core/services.h"
+#include "form/form1.h"
+#include "form/services.h"
 #include "support/fake_time.h"
 #include "support/midi_hex.h"
 

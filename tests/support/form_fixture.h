@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "core/form1.h"
+#include "form/form1.h"
 #include "support/fake_services.h"
 
 namespace muto::test {

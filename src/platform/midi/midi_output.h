@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "core/services.h"
+#include "form/services.h"
 
 namespace muto::midi {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "recording/midi_file.h"
+#include "formats/midi_file.h"
 
 namespace muto::midi {
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "anigif/anigif_control.h"
-#include "core/controls.h"
+#include "form/controls.h"
 
 namespace muto::qt {
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "display/help_text.h"
-#include "display/help_window.h"
+#include "form/help_text.h"
+#include "form/help_window.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 

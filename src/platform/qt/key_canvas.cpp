@@ -5,11 +5,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "core/circle_touch.h"
-#include "core/form1.h"
-#include "core/key_input.h"
-#include "core/layout.h"
-#include "display/key_display.h"
+#include "form/circle_touch.h"
+#include "form/form1.h"
+#include "form/key_input.h"
+#include "form/layout.h"
+#include "form/key_display.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_services.h"

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 
-#include "core/form1.h"
-#include "core/layout.h"
-#include "display/gif_control.h"
+#include "form/form1.h"
+#include "form/layout.h"
+#include "form/gif_control.h"
 #include "platform/qt/anigif_widget.h"
 #include "platform/qt/help_window_qt.h"
 #include "platform/qt/key_canvas.h"

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/controls.h"
+#include "form/controls.h"
 
 namespace muto {
 class Form1;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/controls.h"
+#include "form/controls.h"
 
 namespace muto::qt {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <string>
 
-#include "core/controls.h"
+#include "form/controls.h"
 
 namespace muto::qt {
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/services.h"
+#include "form/services.h"
 
 namespace muto::qt {
 

@@ -6,7 +6,7 @@
 
 #include <QRect>
 
-#include "core/circle_touch.h"
+#include "form/circle_touch.h"
 
 class QPainter;
 class QWidget;

@@ -2,7 +2,7 @@
 // define Bool, KeyPress and friends, which break Qt's headers in either include order.
 #pragma once
 
-#include "core/services.h"
+#include "form/services.h"
 
 namespace muto::x11 {
 

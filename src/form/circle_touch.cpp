@@ -1,0 +1,140 @@
+#include "form/circle_touch.h"
+
+#include <string>
+
+#include "form/form1.h"
+#include "form/key_input.h"
+
+namespace muto {
+
+namespace {
+
+// The indicator outside the palette, and the rainbow swatch inside it.
+constexpr int kIndicator = 9;
+constexpr int kRainbow = 8;
+// The picture of the right Ctrl key stays hidden whenever the key shapes show.
+constexpr int kHiddenImg = 13;
+
+size_t ix(int slot) {
+    return static_cast<size_t>(slot);
+}
+
+}  // namespace
+
+CircleTouch::CircleTouch(Form1& form) : f_(form) {}
+
+CircleTouch::~CircleTouch() = default;
+
+void CircleTouch::pic_CircleTouch_KeyDown(int keyCode, int shift) {
+    f_.keys().keyDown(InputSurface::CircleTouch, keyCode, shift);
+}
+
+void CircleTouch::pic_CircleTouch_KeyUp(int keyCode, int shift) {
+    f_.keys().keyUp(InputSurface::CircleTouch, keyCode, shift);
+}
+
+void CircleTouch::pic_CircleTouch_GotFocus() {
+    if (f_.chk_CircleTouch.value() == 0) f_.setFocus(f_.Picture1);
+}
+
+Timer& CircleTouch::timer(int slot) {
+    auto& t = timers_[ix(slot)];
+    if (!t) {
+        t = f_.services.timers.createTimer(TimerKind::Periodic);
+        t->onTimeout = [this, slot] { Timer1_Timer(slot); };
+    }
+    return *t;
+}
+
+bool CircleTouch::growing(int slot) const {
+    if (slot < 0 || slot >= kSlots) return false;
+    const auto& t = timers_[ix(slot)];
+    return t && t->active();
+}
+
+Ring CircleTouch::ring(int slot) const {
+    if (slot < 0 || slot >= kSlots) return {};
+    const size_t s = ix(slot);
+    return {f_.circleX[s], f_.circleY[s], f_.circleRadius[s], f_.circleColors[s], growing(slot)};
+}
+
+void CircleTouch::changed(int slot, const Ring& before) {
+    if (!observer_) return;
+    const Ring after = ring(slot);
+    if (after != before) observer_->ringChanged(slot, before, after);
+}
+
+void CircleTouch::startRing(int keyCode) {
+    const Shape* shape = f_.shp_key.find(keyCode);
+    if (!shape) return;
+    int slot = f_.nextCircle;
+    if (slot < 0 || slot >= kSlots) slot = 0;
+    const size_t s = ix(slot);
+    // A slot still growing gives its ring up: the notice below takes the old ring off.
+    const Ring before = ring(slot);
+    const Rect& g = shape->geometry();
+    f_.circleRadius[s] = 0;
+    f_.circleX[s] = static_cast<float>(g.left) + static_cast<float>(g.width) / 2;
+    f_.circleY[s] = static_cast<float>(g.top) + static_cast<float>(g.height) / 2;
+    timer(slot).start(kStepInterval);
+    f_.nextCircle = static_cast<int16_t>(slot + 1 < kSlots ? slot + 1 : 0);
+    changed(slot, before);
+}
+
+void CircleTouch::Timer1_Timer(int slot) {
+    if (slot < 0 || slot >= kSlots) return;
+    const size_t s = ix(slot);
+    const Ring before = ring(slot);
+    f_.circleRadius[s] += kGrowth;
+    if (f_.circleRadius[s] > kMaxRadius) timer(slot).stop();
+    changed(slot, before);
+}
+
+void CircleTouch::clearRings() {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const Ring before = ring(slot);
+        if (timers_[ix(slot)]) timers_[ix(slot)]->stop();
+        changed(slot, before);
+    }
+}
+
+void CircleTouch::chk_CircleTouch_Click() {
+    const bool on = f_.chk_CircleTouch.value() == 1;
+    if (on) {
+        f_.chk_AniGif.setValue(0);
+        f_.chk_BScr.setValue(0);
+        f_.shp_img.forEach([](Shape& s) { s.setVisible(false); });
+        f_.shp_key.forEach([](Shape& s) { s.setVisible(false); });
+    } else {
+        clearRings();
+        f_.shp_img.forEach([](Shape& s) { s.setVisible(true); });
+        f_.shp_key.forEach([](Shape& s) { s.setVisible(true); });
+        if (f_.shp_img.exists(kHiddenImg)) f_.shp_img(kHiddenImg).setVisible(false);
+    }
+    if (f_.form.visible()) f_.setFocus(on ? f_.pic_CircleTouch : f_.Picture1);
+}
+
+void CircleTouch::lbl_CircleColor_Click(int i) {
+    if (i < 0 || i > kIndicator || !f_.lbl_CircleColor.exists(i)) return;
+    Label& indicator = f_.lbl_CircleColor(kIndicator);
+    if (i == kIndicator) {
+        if (!f_.isPlaying) f_.pic_Palette.setVisible(!f_.pic_Palette.visible());
+        return;
+    }
+    if (i == kRainbow) {
+        indicator.setBackColor(rgb(255, 255, 255));
+        indicator.setCaption("R");
+        for (int s = 0; s < kSlots; ++s)
+            if (f_.lbl_CircleColor.exists(s))
+                f_.circleColors[ix(s)] = f_.lbl_CircleColor(s).backColor();
+    } else {
+        const Colour c = f_.lbl_CircleColor(i).backColor();
+        indicator.setBackColor(c);
+        indicator.setCaption("");
+        f_.circleColors.fill(c);
+    }
+    f_.pic_Palette.setVisible(false);
+    indicator.setTag(std::to_string(i));
+}
+
+}  // namespace muto

@@ -1,0 +1,63 @@
+#include "form/midi.h"
+
+#include <string>
+
+#include "form/form1.h"
+
+namespace muto {
+
+namespace {
+
+std::optional<uint32_t> noteMsg(int status, int channel, int note) {
+    if (note < 0 || note > 127 || channel < 0 || channel > 15) return std::nullopt;
+    return packShortMsg(status + channel, note, status == 0x90 ? 127 : 0);
+}
+
+}  // namespace
+
+std::optional<uint32_t> noteOnMsg(int channel, int note) {
+    return noteMsg(0x90, channel, note);
+}
+std::optional<uint32_t> noteOffMsg(int channel, int note) {
+    return noteMsg(0x80, channel, note);
+}
+
+bool MidiOut::midiOpen() {
+    if (f_.midiOutHandle != 0) return true;
+    int rc = f_.services.midi.open();
+    if (rc == 0) {
+        f_.midiOutHandle = 1;
+        return true;
+    }
+    f_.services.dialogs.messageBox(
+        "미디 출력 장치를 열 수 없습니다.(Rtcode = " + std::to_string(rc) + ")", "무토",
+        MsgButtons::Ok, MsgIcon::Critical);
+    return false;
+}
+
+void MidiOut::midiClose() {
+    if (f_.midiOutHandle == 0) return;
+    f_.services.midi.close();
+    f_.midiOutHandle = 0;
+}
+
+void MidiOut::send(uint32_t message) {
+    MidiDevice& device = f_.services.midi;
+    device.shortMsg(message);
+    // A log or WAV file that can no longer be written is said once; playing goes on.
+    if (auto failure = device.takeFailure()) {
+        f_.services.dialogs.messageBox(
+            failure->file + " 파일에 저장하지 못했습니다.\n" + failure->reason, "저장 실패",
+            MsgButtons::Ok, MsgIcon::Exclamation);
+    }
+}
+
+void MidiOut::programChange(int channel, int program) {
+    send(packShortMsg(0xC0 + channel, program & 0x7F));
+}
+
+void MidiOut::controller(int channel, int number, int value) {
+    send(packShortMsg(0xB0 + channel, number & 0x7F, value & 0x7F));
+}
+
+}  // namespace muto

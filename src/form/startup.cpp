@@ -1,0 +1,140 @@
+#include "form/startup.h"
+
+#include <string>
+
+#include "form/form1.h"
+#include "form/gm_names.h"
+#include "form/key_map.h"
+#include "form/midi.h"
+#include "form/key_display.h"
+#include "performance/player.h"
+#include "form/configuration.h"
+
+namespace muto {
+
+namespace {
+
+// Loads one picture: the file named in the Tag, else (empty Tag, or a file or folder that does
+// not exist) the default file of the program folder. Any other failure keeps what was shown.
+template <class Target>
+void loadWithFallback(Form1& f, Target& target, const std::string& tag,
+                      const std::string& fallback) {
+    if (!tag.empty()) {
+        PictureStatus st = f.services.pictures.probe(tag);
+        if (st == PictureStatus::Ok) {
+            target.setPicture(tag);
+            return;
+        }
+        if (st == PictureStatus::Invalid) return;
+    } else {
+        target.setPicture("");
+    }
+    std::string def = f.programPath(fallback);
+    if (f.services.pictures.probe(def) == PictureStatus::Ok) target.setPicture(def);
+}
+
+}  // namespace
+
+void Startup::fillLists() {
+    auto names = gmProgramNames();
+    for (size_t n = 0; n < names.size(); ++n) {
+        std::string item = std::to_string(n) + " " + std::string(names[n]);
+        f_.cmb_inst(0).addItem(item);
+        f_.cmb_inst(1).addItem(item);
+    }
+    f_.heldAlter.fill(kNotHeld);
+    for (int v = 120; v >= 10; v -= 5) {
+        f_.cmb_volume(0).addItem(std::to_string(v));
+        f_.cmb_volume(1).addItem(std::to_string(v));
+    }
+    for (const KeySignature& sig : keySignatures())
+        f_.cmb_key.addItem(std::string(sig.text), sig.transpose);
+    for (const char* o : {"-2", "-1", "0", "+1"}) {
+        f_.cmb_OctShift(0).addItem(o);
+        f_.cmb_OctShift(1).addItem(o);
+    }
+    f_.cmb_RecMax.addItem("500Key", 1000);
+    f_.cmb_RecMax.addItem("1000Key", 2000);
+    f_.cmb_RecMax.addItem("2000Key", 4000);
+    f_.cmb_RecMax.addItem("5000Key", 10000);
+    f_.cmb_RecMax.addItem("10000Key", 20000);
+}
+
+void Startup::makeDefaultSelections() {
+    f_.cmb_key.setListIndex(0);
+    f_.cmb_inst(0).setListIndex(0);
+    f_.cmb_inst(1).setListIndex(0);
+    f_.cmb_OctShift(0).setListIndex(2);
+    f_.cmb_OctShift(1).setListIndex(2);
+    f_.cmb_volume(0).setListIndex(0);
+    f_.cmb_volume(1).setListIndex(0);
+    f_.cmb_RecMax.setListIndex(2);
+}
+
+void Startup::fillTables() {
+    f_.scaleSteps = {0, 2, 4, 5, 7, 9, 11};
+    f_.solfegeNames = {"도", "레", "미", "파", "솔", "라", "시"};
+    f_.sigDegreeShift = {0, 4, 1, -2, 2, -1, 3, 0, 3, -1, 2, -2, 1, 4, 0};
+    f_.circleColors.fill(f_.lbl_CircleColor(9).backColor());
+    f_.pressColor = f_.lbl_Color(2).backColor();
+    f_.typedProgram = {-1, -1};
+    f_.playSpeed = 1.0f;
+}
+
+bool Startup::run() {
+    if (!f_.midi().midiOpen()) return false;
+    ensureNumLockOn();
+    fillLists();
+    makeDefaultSelections();
+    fillTables();
+    createKeyCaptions();
+    f_.player().placeStartMarker(0);
+    resetKeyHighlights();
+    f_.configuration().readConfig();
+    loadPictures();
+    return true;
+}
+
+bool Startup::Form_Unload() {
+    if (f_.isPlaying) return false;
+    f_.shutDown();
+    return true;
+}
+
+void Startup::createKeyCaptions() {
+    f_.shp_key.forEach([&](Shape& s) {
+        int i = s.index();
+        int note = f_.keyNote[static_cast<size_t>(i)];
+        if (note == 0) return;
+        Label& cap = f_.display().keyCaption(i);
+        cap.setCaption(f_.display().noteCaption(note, false));
+        cap.setVisible(true);
+        cap.zOrderFront();
+    });
+}
+
+void Startup::resetKeyHighlights() {
+    f_.shp_img.forEach([](Shape& s) { s.setLit(false); });
+    f_.shp_key.forEach([&](Shape& s) {
+        s.setLit(false);
+        if (s.role() && *s.role() != KeyRole::Control) s.setBackColor(f_.pressColor);
+    });
+    if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
+    if (f_.shp_img.exists(13)) f_.shp_img(13).setVisible(false);
+    f_.chk_AniGif.setEnabled(true);
+}
+
+void Startup::ensureNumLockOn() {
+    KeyboardLeds& leds = f_.services.leds;
+    // Setting the lock injects no key events, so nothing is swallowed or waited for here.
+    if (!leds.available() || leds.numLockOn()) return;
+    leds.setNumLock(true);
+}
+
+void Startup::loadPictures() {
+    loadWithFallback(f_, f_.form, f_.form.tag(), "\\CKeyboard.gif");
+    loadWithFallback(f_, f_.pic_CircleTouch, f_.pic_CircleTouch.tag(), "\\PKeyboard.gif");
+    loadWithFallback(f_, f_.img_ControlPanel, f_.img_ControlPanel.tag(), "\\ControlPanel.gif");
+}
+
+}  // namespace muto

@@ -1,0 +1,53 @@
+// Exports of a performance: it is played by the model itself — a window without a screen, on a
+// manual clock — and what that playback sends is kept with the times it was sent. The same
+// capture becomes a Standard MIDI File or, through the synthesizer, a WAV file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/result.h"
+#include "formats/midi_file.h"
+#include "formats/performance_file.h"
+
+namespace muto {
+
+class Form1;
+
+// Everything a playback depends on.
+struct PerformanceSource {
+    PerformanceFile performance;
+    // The file the performance belongs to: playback re-reads its altered keys. Empty for a
+    // performance in memory that was never saved, which plays with the window's key-set
+    // alterations as they stand (`keyAlter`, semitones per key code).
+    std::string path;
+    std::array<int16_t, 256> keyAlter{};
+    std::array<int, 3> effects{70, 0, 0};  // release, reverb, chorus (the effect bars)
+    bool circleTouch = false;              // the events go to the circle-touch surface
+    std::array<int, 3> savedPositions{};   // event indices remembered on the three buttons
+};
+
+// The performance in memory of a window, as its playback would find it.
+PerformanceSource performanceInMemory(Form1& form);
+// A performance file of any version.
+ReadResult<PerformanceSource> performanceFromFile(const std::string& path);
+
+struct PlaybackCapture {
+    // Time 0 holds the settings the playback restored (instrument, volume, damper, effects of
+    // both channels); the first event follows at time 0, the rest at their recorded gaps.
+    std::vector<TimedMessage> messages;
+    size_t settingsCount = 0;  // the leading messages that restore the settings
+    int keySharps = 0;         // of the key signature in effect
+    std::vector<MidiFileMarker> markers;
+    double length = 0;  // seconds from the first event to the end of the playback
+};
+
+// Plays the performance from its first event at speed 1.0 and returns what was sent.
+PlaybackCapture capturePlayback(const PerformanceSource& source);
+
+MidiFileContent midiFileContent(const PlaybackCapture& capture);
+
+}  // namespace muto

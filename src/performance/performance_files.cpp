@@ -1,0 +1,153 @@
+#include "performance/performance_files.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+
+#include "form/form1.h"
+#include "performance/performance_export.h"
+#include "formats/performance_file.h"
+#include "performance/player.h"
+#include "io/atomic_file.h"
+#include "io/read_file.h"
+#include "form/key_set_files.h"
+
+namespace muto {
+
+namespace {
+
+constexpr int kOverwritePrompt = 2;
+constexpr const char* kFilter = "*.vsp|*.vsp";
+// The save dialog also offers the Standard MIDI File of the performance.
+constexpr const char* kSaveFilter = "*.vsp|*.vsp|*.mid|*.mid";
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string baseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+uint8_t keySigCode(int value) {
+    return value < 0 ? 2 : static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+bool PerformanceFiles::askPerformanceFileName(bool remember) {
+    FileDialogRequest request;
+    request.title = "연주 저장";
+    request.initDir = f_.services.programDir;
+    request.filter = kSaveFilter;
+    request.flags = kOverwritePrompt;
+    for (;;) {
+        if (remember) f_.currentPerfFile.clear();
+        request.fileName.clear();
+        auto path = f_.services.dialogs.saveFile(request);
+        if (!path || path->empty()) return false;
+        if (fileExists(*path) && f_.services.dialogs.messageBox(
+                                     "같은 파일이 존재합니다.덮어 쓸까요?", "저장 확인",
+                                     MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) {
+            request.initDir = *path;
+            continue;
+        }
+        if (isMidiFileName(*path)) {
+            // Playback re-reads the altered keys from the performance's file: a MIDI file never
+            // becomes it.
+            writeMidiFileOfPerformance(*path);
+            return true;
+        }
+        if (remember) f_.currentPerfFile = *path;
+        writePerformanceFile(*path);
+        return true;
+    }
+}
+
+bool PerformanceFiles::writePerformanceFile(const std::string& path) {
+    if (f_.snapKeySig[0] == 0) f_.snapKeySig[0] = keySigCode(f_.degreeAlterDirection());
+    PerformanceFile file;
+    file.settings = f_.snapSettings;
+    file.damper = f_.snapDamper;
+    file.entries = alteredKeyEntries(f_);
+    file.keySig = f_.snapKeySig;
+    const size_t n = static_cast<size_t>(std::max(f_.eventCount, 0));
+    file.events.assign(
+        f_.perfEvents.begin(),
+        f_.perfEvents.begin() + static_cast<std::ptrdiff_t>(std::min(n, f_.perfEvents.size())));
+    if (auto failure = writeFileAtomically(path, writePerformance(file))) {
+        reportSaveFailure(f_, path, *failure);
+        return false;
+    }
+    return true;
+}
+
+bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
+    const PlaybackCapture capture = capturePlayback(performanceInMemory(f_));
+    if (auto failure = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)))) {
+        reportSaveFailure(f_, path, *failure);
+        return false;
+    }
+    return true;
+}
+
+bool isMidiFileName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".mid";
+}
+
+void PerformanceFiles::cmd_save_Click() {
+    if (f_.eventCount > 0) askPerformanceFileName(false);
+    f_.setFocus(f_.Picture1);
+}
+
+void PerformanceFiles::resetPlayPositions() {
+    f_.playPos = 0;
+    f_.player().placeStartMarker(0);
+    f_.shp_StartPos.setTag("0");
+    f_.cmd_SavePlayPos.forEach([](Button& b) { b.setTag("0"); });
+    f_.progressScale = f_.eventCount;
+}
+
+void PerformanceFiles::cmd_open_Click() {
+    FileDialogRequest request;
+    request.title = "연주 파일 열기";
+    request.initDir = f_.services.programDir;
+    request.filter = kFilter;
+    auto path = f_.services.dialogs.openFile(request);
+    if (path && !path->empty()) {
+        f_.player().clearKeyOverrides();
+        f_.eventCount = 0;
+        auto bytes = readWholeFile(*path);
+        auto perf = bytes ? readPerformance(*bytes) : ReadResult<PerformanceFile>(bytes.failure());
+        if (!perf) {
+            // Not a performance, or one cut short or too long to hold: the performance in memory
+            // is dropped as for a wrong magic, the snapshot and file name stay.
+            f_.services.dialogs.messageBox("무토 연주 파일이 아니거나 호환이 되는 파일이 아닙니다.",
+                                           "열기 실패", MsgButtons::Ok, MsgIcon::Exclamation);
+        } else {
+            f_.perfVersion = perf->version;
+            f_.currentPerfFile = *path;
+            f_.snapSettings = perf->settings;
+            f_.snapDamper = perf->damper;
+            if (perf->keySig) f_.snapKeySig = *perf->keySig;
+            f_.perfEvents = std::move(perf->events);
+            f_.eventCount = static_cast<int32_t>(f_.perfEvents.size());
+            f_.form.setCaption("무토 - " + baseName(*path));
+        }
+        if (f_.eventCount < 1) {
+            f_.perfEvents.assign(1, PerfEvent{});
+        } else {
+            f_.perfEvents.resize(static_cast<size_t>(f_.eventCount));
+            resetPlayPositions();
+        }
+    }
+    f_.setFocus(f_.Picture1);
+}
+
+}  // namespace muto

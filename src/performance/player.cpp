@@ -1,0 +1,421 @@
+#include "performance/player.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "form/circle_touch.h"
+#include "form/form1.h"
+#include "form/key_input.h"
+#include "form/key_map.h"
+#include "form/key_display.h"
+#include "formats/performance_file.h"
+#include "io/read_file.h"
+#include "form/key_set_files.h"
+
+namespace muto {
+
+namespace {
+
+constexpr int kShiftKey = 16;
+constexpr int kAltKey = 18;
+constexpr int kF1 = 112;
+constexpr double kSecondsPerDay = 86400.0;
+// A timer callback this much later than it was meant to run found the event loop held up (a
+// modal dialog, a window drag): the rest of the performance moves by the hold-up instead of
+// rushing to catch up. Shorter hiccups are caught up, one event per pass.
+constexpr double kStallSeconds = 0.5;
+// A timer may run a hair before its due time through the rounding of its interval.
+constexpr double kDueTolerance = 1e-9;
+
+constexpr const char* kPlaying = "[연주중]";
+constexpr const char* kPausedMark = "[연주 일시정지]";
+
+void replaceIn(std::string& text, const std::string& what, const std::string& with) {
+    auto at = text.find(what);
+    if (at != std::string::npos) text.replace(at, what.size(), with);
+}
+
+// Rounds to the nearest integer, halves to the even neighbour, whatever the rounding mode.
+double roundHalfEven(double x) {
+    double r = std::floor(x);
+    double diff = x - r;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
+    return r;
+}
+
+// The recorded gap between two events, in seconds: a time smaller than its predecessor's
+// crossed midnight. Times that no recording can hold (not finite, more than a day apart) give
+// no gap.
+double recordedGap(float before, float after) {
+    double g = static_cast<double>(after) - static_cast<double>(before);
+    if (g < 0) g += kSecondsPerDay;
+    if (!std::isfinite(g) || g < 0 || g > kSecondsPerDay) return 0;
+    return g;
+}
+
+// The file name without its folder, whichever separator the path uses.
+std::string baseName(const std::string& path) {
+    auto at = path.find_last_of("/\\");
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+}  // namespace
+
+std::string formatPlayPosition(double pos) {
+    if (!std::isfinite(pos)) return "0";
+    std::array<char, 32> buf{};
+    auto res =
+        std::to_chars(buf.data(), buf.data() + buf.size(), pos, std::chars_format::general, 7);
+    std::string text(buf.data(), res.ptr);
+    // Trailing zeros of the fraction say nothing.
+    if (text.find('.') != std::string::npos && text.find('e') == std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
+int parsePlayPosition(const std::string& text) {
+    size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos) return 0;
+    double v = 0;
+    auto res = std::from_chars(text.data() + b, text.data() + text.size(), v);
+    if (res.ec != std::errc() || !std::isfinite(v)) return 0;
+    v = std::clamp(roundHalfEven(v), -1e9, 1e9);
+    return static_cast<int>(v);
+}
+
+Player::Player(Form1& form) : f_(form) {}
+
+Player::~Player() = default;
+
+// --- Start and stop -------------------------------------------------------------------------
+
+void Player::cmd_play_Click() {
+    if (f_.cmd_play.caption() != "▶") {
+        // A stop request, while playing or paused.
+        if (f_.isPaused) {
+            f_.isPaused = false;
+            f_.cmd_pause.setCaption("||");
+        }
+        f_.isPlaying = false;
+        if (active_ && !inCallback_) finish();
+        f_.setFocus(f_.Picture1);
+        return;
+    }
+    if (f_.currentPerfFile.empty())
+        f_.form.setCaption(std::string("무토 - ") + kPlaying);
+    else
+        f_.form.setCaption("무토 - " + baseName(f_.currentPerfFile) + kPlaying);
+    f_.cmd_play.setCaption("■");
+    setPlaybackControlsEnabled(false);
+    if (f_.eventCount > 0 && static_cast<size_t>(f_.eventCount) <= f_.perfEvents.size()) {
+        f_.setFocus(f_.chk_CircleTouch.value() == 1 ? f_.pic_CircleTouch : f_.Picture1);
+        f_.isPlaying = true;
+        active_ = true;
+        prepare();
+        // The first event is due a second from now; the timer plays it.
+        arm(f_.services.monotonic.now());
+        return;
+    }
+    f_.isPlaying = false;
+    f_.form.setCaption("무토");
+    f_.cmd_play.setCaption("▶");
+    setPlaybackControlsEnabled(true);
+    f_.setFocus(f_.Picture1);
+}
+
+void Player::prepare() {
+    if (!f_.currentPerfFile.empty()) clearKeyOverrides();
+
+    // Controls refuse values out of their range; such a snapshot byte leaves the control as it is.
+    if (f_.cmb_key.listIndex() != f_.snapSettings[0]) f_.cmb_key.setListIndex(f_.snapSettings[0]);
+
+    // Unlinked, so that restoring one channel's instrument does not copy it to the other.
+    const int linked = f_.chk_ESync.value();
+    f_.chk_ESync.setTag(std::to_string(linked));
+    f_.chk_ESync.setValue(0);
+    for (int ch = 0; ch < 2; ++ch) {
+        int want = f_.snapSettings[static_cast<size_t>(1 + ch)];
+        if (f_.cmb_inst(ch).listIndex() != want) f_.cmb_inst(ch).setListIndex(want);
+    }
+    f_.chk_ESync.setValue(linked);
+
+    // Performances before version 4 kept channel 1's octave one entry lower.
+    for (int ch = 0; ch < 2; ++ch) {
+        int want = f_.snapSettings[static_cast<size_t>(3 + ch)];
+        if (ch == 0 && f_.perfVersion < 4) ++want;
+        ListBox& box = f_.cmb_OctShift(ch);
+        // The key group is rebuilt either way, so the map reflects the cleared alterations.
+        if (box.listIndex() == want || !box.setListIndex(want)) f_.keyMap().cmb_OctShift_Click(ch);
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        int want = f_.snapSettings[static_cast<size_t>(5 + ch)];
+        if (f_.cmb_volume(ch).listIndex() != want) f_.cmb_volume(ch).setListIndex(want);
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        int want = f_.snapDamper[static_cast<size_t>(ch)];
+        if (f_.chk_damper(ch).value() != want) f_.chk_damper(ch).setValue(want);
+    }
+
+    if (!f_.currentPerfFile.empty()) applyFileKeyOverrides(f_.currentPerfFile);
+    if (f_.perfVersion >= 3) restoreDegreeAccidentals();
+
+    // A start at or past the end plays the last event.
+    int start = parsePlayPosition(f_.shp_StartPos.tag());
+    f_.playPos = std::clamp(start, 0, f_.eventCount - 1);
+    nextDue_ = f_.services.monotonic.now() + 1.0;
+    playShiftState_ = 0;
+    playbackHeld_.fill(false);
+    toCircleTouch_ = f_.chk_CircleTouch.value() == 1;
+}
+
+void Player::restoreDegreeAccidentals() {
+    f_.alteredDegreeCount = 0;
+    f_.setDegreeAlterDirection(f_.snapKeySig[0] == 2 ? -1 : 1);
+    for (int d = 0; d < 7; ++d) {
+        // Codes: 0 none, 1 sharp, 2 flat; anything else is no accidental.
+        int c = f_.snapKeySig[static_cast<size_t>(1 + d)];
+        int alter = c == 2 ? -1 : (c == 1 ? 1 : 0);
+        f_.degreeAlter[static_cast<size_t>(d)] = static_cast<int16_t>(alter);
+        f_.display().refreshDegreeLabel(d);
+        if (Shape* key = f_.shp_key.find(kF1 + d)) key->setLit(alter != 0);
+        if (alter != 0) {
+            f_.alteredDegrees[static_cast<size_t>(f_.alteredDegreeCount)] = static_cast<int16_t>(d);
+            ++f_.alteredDegreeCount;
+        }
+    }
+}
+
+void Player::arm(double now) {
+    if (!timer_) {
+        timer_ = f_.services.timers.createTimer(TimerKind::SingleShot);
+        timer_->onTimeout = [this] { onTimer(); };
+    }
+    armedFor_ = std::max(nextDue_, now);
+    double wait = nextDue_ - now;
+    int64_t us = 0;
+    if (wait > 0)
+        us = static_cast<int64_t>(std::ceil(std::min(wait, 2 * kSecondsPerDay) * 1e6 - 1e-3));
+    timer_->start(Timer::Duration(std::max<int64_t>(us, 0)));
+}
+
+void Player::onTimer() {
+    if (!active_ || !f_.isPlaying) return;
+    MonotonicClock& clock = f_.services.monotonic;
+    double now = clock.now();
+    double heldUp = now - armedFor_;
+    if (heldUp > kStallSeconds) nextDue_ += heldUp;
+    if (now + kDueTolerance < nextDue_) {
+        arm(now);
+        return;
+    }
+    if (f_.playPos < 0 || f_.playPos >= f_.eventCount ||
+        static_cast<size_t>(f_.playPos) >= f_.perfEvents.size()) {
+        finish();
+        return;
+    }
+
+    const PerfEvent e = f_.perfEvents[static_cast<size_t>(f_.playPos)];
+    const int k = e.keyCode & 0xFF;
+    inCallback_ = true;
+    if (e.isDown != 0) {
+        if (k == kShiftKey)
+            playShiftState_ = kShiftMask;
+        else if (k == kAltKey)
+            playShiftState_ = kAltMask;
+        bool wasHeld = f_.keys().isHeld(k);
+        keyDown(k, playShiftState_);
+        if (!wasHeld && f_.keys().isHeld(k)) playbackHeld_[static_cast<size_t>(k)] = true;
+    } else {
+        if (k == kShiftKey || k == kAltKey) playShiftState_ = 0;
+        keyUp(k, playShiftState_);
+        playbackHeld_[static_cast<size_t>(k)] = false;
+    }
+    inCallback_ = false;
+
+    ++f_.playPos;
+    setProgressUnits(f_.playPos);
+    if (f_.playPos >= f_.eventCount) {
+        setProgressUnits(f_.eventCount);
+        finish();
+        return;
+    }
+    const size_t p = static_cast<size_t>(f_.playPos);
+    float speed = f_.playSpeed > 0 ? f_.playSpeed : 1.0f;
+    nextDue_ += recordedGap(f_.perfEvents[p - 1].time, f_.perfEvents[p].time) / speed;
+
+    // The played key may have stopped or paused the playback (a recorded shortcut).
+    if (!f_.isPlaying) {
+        if (!f_.isPaused) finish();
+        return;
+    }
+    arm(clock.now());
+}
+
+void Player::finish() {
+    if (timer_) timer_->stop();
+    active_ = false;
+    const bool early = f_.playPos != f_.eventCount;
+    f_.isPlaying = false;
+    if (f_.isPaused) {
+        f_.isPaused = false;
+        f_.cmd_pause.setCaption("||");
+    }
+    if (early) {
+        f_.keys().releaseAllKeys();
+    } else {
+        // The recorded releases have ended every note, unless the recording lost some (it was
+        // cut off at its capacity with keys held): those keys are released; the user's own
+        // held keys go on sounding.
+        for (int k = 0; k < 256; ++k)
+            if (playbackHeld_[static_cast<size_t>(k)] && f_.keys().isHeld(k)) keyUp(k, 0);
+    }
+    playbackHeld_.fill(false);
+    f_.form.setCaption("무토");
+    f_.cmd_play.setCaption("▶");
+    setPlaybackControlsEnabled(true);
+    f_.setFocus(f_.Picture1);
+}
+
+void Player::keyDown(int keyCode, int shift) {
+    if (toCircleTouch_)
+        f_.circleTouch().pic_CircleTouch_KeyDown(keyCode, shift);
+    else
+        f_.keys().Picture1_KeyDown(keyCode, shift);
+}
+
+void Player::keyUp(int keyCode, int shift) {
+    if (toCircleTouch_)
+        f_.circleTouch().pic_CircleTouch_KeyUp(keyCode, shift);
+    else
+        f_.keys().Picture1_KeyUp(keyCode, shift);
+}
+
+// --- Pause and resume -----------------------------------------------------------------------
+
+void Player::cmd_pause_Click() {
+    if (f_.isPlaying || f_.isPaused) {
+        if (f_.cmd_pause.caption() != "||") {
+            f_.isPaused = false;
+            f_.isPlaying = true;
+            f_.cmd_pause.setCaption("||");
+            std::string title = f_.form.caption();
+            replaceIn(title, kPausedMark, kPlaying);
+            f_.form.setCaption(title);
+            // The next event plays at once, the following ones at their recorded gaps.
+            double now = f_.services.monotonic.now();
+            nextDue_ = now;
+            if (active_ && !inCallback_) arm(now);
+        } else {
+            f_.cmd_pause.setCaption("▶");
+            f_.isPaused = true;
+            f_.isPlaying = false;
+            if (timer_) timer_->stop();
+            std::string title = f_.form.caption();
+            replaceIn(title, kPlaying, kPausedMark);
+            f_.form.setCaption(title);
+        }
+    }
+    f_.setFocus(f_.Picture1);
+}
+
+// --- Progress bar and start positions ---------------------------------------------------------
+
+void Player::setPlaybackControlsEnabled(bool enabled) {
+    for (Control* c : std::initializer_list<Control*>{
+             &f_.cmd_open, &f_.cmd_record, &f_.cmb_key, &f_.cmb_OctShift(0), &f_.cmb_OctShift(1),
+             &f_.cmb_volume(0), &f_.cmb_volume(1), &f_.cmd_save, &f_.chk_KeysetMode,
+             &f_.cmd_KeysetSave, &f_.cmd_KeysetOpen, &f_.cmd_KeySetDefault, &f_.cmb_RecMax,
+             &f_.cmd_AniGif, &f_.cmd_SaveConfig, &f_.chk_CircleTouch, &f_.lbl_chk(5)})
+        c->setEnabled(enabled);
+    if (f_.chk_CircleTouch.value() == 1) {
+        for (Control* c : std::initializer_list<Control*>{&f_.chk_AniGif, &f_.lbl_chk(4),
+                                                          &f_.chk_BScr, &f_.lbl_chk(9)})
+            c->setEnabled(enabled);
+    }
+    setProgressUnits(1);
+}
+
+// The bar's scale is one unit per event; the shape's pixel width follows from it.
+void Player::setProgressUnits(int units) {
+    progressUnits_ = units;
+    const int barWidth = f_.pic_ProgBack.geometry().width;
+    const int scale = f_.progressScale > 0 ? f_.progressScale : f_.eventCount;
+    int px = units;
+    if (scale > 0)
+        px = static_cast<int>(std::lround(static_cast<double>(units) * barWidth / scale));
+    // However long the performance, a started bar stays visible.
+    if (units > 0 && px < 1) px = 1;
+    f_.shp_progress.setWidth(std::clamp(px, 0, std::max(barWidth, 0)));
+}
+
+void Player::placeStartMarker(double pos) {
+    if (f_.eventCount <= 0) return;
+    const Rect& bar = f_.pic_ProgBack.geometry();
+    double left = pos / f_.eventCount * bar.width + bar.left - 4;
+    if (!std::isfinite(left)) return;
+    f_.shp_StartPos.setLeft(static_cast<int>(std::lround(std::clamp(left, -1e6, 1e6))));
+}
+
+void Player::pic_ProgBack_MouseDown(int /*button*/, int /*shift*/, int x, int /*y*/) {
+    const int barWidth = f_.pic_ProgBack.geometry().width;
+    const int scale = f_.progressScale > 0 ? f_.progressScale : f_.eventCount;
+    double units = barWidth > 0 ? static_cast<double>(x) * scale / barWidth : 0.0;
+    f_.shp_StartPos.setTag(formatPlayPosition(units));
+    placeStartMarker(roundHalfEven(units));
+}
+
+void Player::img_ControlPanel_MouseDown(int /*button*/, int /*shift*/, int x, int y) {
+    if (f_.eventCount <= 0) return;
+    const Rect& bar = f_.pic_ProgBack.geometry();
+    const int b = bar.top - f_.img_ControlPanel.geometry().top + bar.height;
+    if (!(bar.left < x && x < bar.left + bar.width && b - 1 < y && y < b + 7)) return;
+    f_.shp_StartPos.setLeft(x - 4);
+    double pos = std::floor(static_cast<double>(x - bar.left) / bar.width * f_.eventCount + 0.555);
+    f_.shp_StartPos.setTag(std::to_string(static_cast<int>(pos)));
+}
+
+void Player::lbl_Home_Click() {
+    f_.shp_StartPos.setTag("0");
+    placeStartMarker(0);
+}
+
+void Player::cmd_SavePlayPos_Click(int i) {
+    Button& slot = f_.cmd_SavePlayPos(i);
+    if (f_.isPlaying) {
+        std::string pos = std::to_string(f_.playPos);
+        slot.setTag(pos);
+        f_.shp_StartPos.setTag(pos);
+        placeStartMarker(f_.playPos);
+    } else {
+        f_.shp_StartPos.setTag(slot.tag());
+        placeStartMarker(parsePlayPosition(slot.tag()));
+    }
+    f_.setFocus(f_.Picture1);
+}
+
+// --- Altered keys ---------------------------------------------------------------------------
+
+void Player::clearKeyOverrides() {
+    f_.shp_key.forEach([this](Shape& s) {
+        const int k = s.index();
+        if (k < 0 || k > 255 || f_.keyNote[static_cast<size_t>(k)] == 0) return;
+        if (Label* cap = f_.lbl_KeyCaption.find(k)) cap->setTag("");
+        f_.keyAlter[static_cast<size_t>(k)] = 0;
+    });
+}
+
+void Player::applyFileKeyOverrides(const std::string& path) {
+    auto bytes = readWholeFile(path);
+    if (!bytes) return;
+    auto entries = readPerformanceKeyEntries(*bytes);
+    if (!entries) return;
+    applyKeyEntries(f_, *entries);
+}
+
+}  // namespace muto

@@ -1,0 +1,99 @@
+#include "performance/recorder.h"
+
+#include "form/form1.h"
+#include "form/key_input.h"
+#include "performance/performance_files.h"
+
+namespace muto {
+
+namespace {
+
+uint8_t keySigCode(int value) {
+    return value < 0 ? 2 : static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+void Recorder::cmd_record_Click() {
+    if (f_.cmd_record.caption() == "●")
+        startRecording();
+    else
+        stopRecording();
+}
+
+void Recorder::cmb_RecMax_Click() {
+    f_.recMaxEvents = f_.cmb_RecMax.selectedItemData();
+    f_.setFocus(f_.Picture1);
+}
+
+void Recorder::setRecordingControlsEnabled(bool enabled) {
+    for (Control* c : std::initializer_list<Control*>{
+             &f_.cmd_open, &f_.cmd_play, &f_.cmb_key, &f_.cmb_inst(0), &f_.cmb_inst(1),
+             &f_.cmb_OctShift(0), &f_.cmb_OctShift(1), &f_.cmb_volume(0), &f_.cmb_volume(1),
+             &f_.cmd_save, &f_.chk_KeysetMode, &f_.cmd_KeysetSave, &f_.cmd_KeysetOpen,
+             &f_.cmd_KeySetDefault, &f_.cmb_RecMax})
+        c->setEnabled(enabled);
+}
+
+void Recorder::startRecording() {
+    if (f_.services.dialogs.messageBox(
+            "녹음을 시작하시겠습니까?\n녹음은 최초의 키눌림으로부터 시작합니다.", "녹음 확인",
+            MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes) {
+        f_.isRecording = true;
+        f_.eventCount = 0;
+        f_.perfEvents.assign(static_cast<size_t>(std::max(f_.recMaxEvents, 0)) + 1, PerfEvent{});
+        f_.perfVersion = 4;
+        f_.snapSettings = {static_cast<uint8_t>(f_.cmb_key.listIndex()),
+                           static_cast<uint8_t>(f_.cmb_inst(0).listIndex()),
+                           static_cast<uint8_t>(f_.cmb_inst(1).listIndex()),
+                           static_cast<uint8_t>(f_.cmb_OctShift(0).listIndex()),
+                           static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex()),
+                           static_cast<uint8_t>(f_.cmb_volume(0).listIndex()),
+                           static_cast<uint8_t>(f_.cmb_volume(1).listIndex())};
+        f_.snapDamper = {static_cast<uint8_t>(f_.chk_damper(0).value()),
+                         static_cast<uint8_t>(f_.chk_damper(1).value())};
+        f_.snapKeySig[0] = keySigCode(f_.degreeAlterDirection());
+        for (size_t d = 0; d < 7; ++d)
+            f_.snapKeySig[1 + d] = keySigCode(f_.degreeAlter[d]);
+        // Time stamps count from here on the monotonic clock: a wall-clock float loses its
+        // milliseconds late in the day, and a clock change would break the gaps.
+        startedAt_ = f_.services.monotonic.now();
+        f_.form.setCaption("무토 - [녹음중]");
+        f_.cmd_record.setCaption("■");
+        setRecordingControlsEnabled(false);
+    }
+    f_.setFocus(f_.Picture1);
+}
+
+void Recorder::stopRecording() {
+    f_.isRecording = false;
+    f_.form.setCaption("무토");
+    f_.cmd_record.setCaption("●");
+    if (f_.eventCount < 1) {
+        f_.perfEvents.assign(1, PerfEvent{});
+    } else {
+        f_.performanceFiles().askPerformanceFileName(true);
+        f_.perfEvents.resize(static_cast<size_t>(f_.eventCount));
+        f_.performanceFiles().resetPlayPositions();
+    }
+    setRecordingControlsEnabled(true);
+    f_.setFocus(f_.Picture1);
+}
+
+void Recorder::recordKeyEvent(int k, bool down) {
+    if (!f_.isRecording) return;
+    size_t at = static_cast<size_t>(f_.eventCount);
+    if (f_.perfEvents.size() <= at) f_.perfEvents.resize(at + 1);
+    const double t = f_.services.monotonic.now() - startedAt_;
+    f_.perfEvents[at] = PerfEvent{static_cast<int16_t>(k), static_cast<int16_t>(down ? 1 : 0),
+                                  static_cast<float>(t)};
+    ++f_.eventCount;
+    if (f_.eventCount > f_.recMaxEvents) {
+        f_.services.dialogs.messageBox("녹음 최대 길이를 초과하여 녹음을 중지합니다.", "안내",
+                                       MsgButtons::Ok, MsgIcon::Information);
+        cmd_record_Click();
+        f_.keys().releaseAllKeys();
+    }
+}
+
+}  // namespace muto

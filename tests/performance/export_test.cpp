@@ -1,0 +1,285 @@
+// The exports: a performance played on the manual clock into a Standard MIDI File or a WAV file,
+// checked against the window's own playback, a golden file, a MIDI reader and the sound itself.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/export_command.h"
+#include "form/vk.h"
+#include "platform/midi/fluid_engine.h"
+#include "platform/midi/limiter.h"
+#include "platform/midi/offline_render.h"
+#include "performance/performance_export.h"
+#include "performance/performance_files.h"
+#include "performance/player.h"
+#include "form/key_set_files.h"
+#include "support/form_fixture.h"
+#include "support/smf_reader.h"
+
+namespace muto::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kVsp = MUTO_VSP_TEST_DATA;
+
+std::vector<uint8_t> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "muto-export-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    size_t entries() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
+    }
+
+private:
+    std::string path_;
+};
+
+// The messages of one channel as the file holds them: (tick, bytes).
+std::vector<SmfEvent> channelEvents(const std::vector<TimedMessage>& messages, int channel) {
+    std::vector<SmfEvent> out;
+    for (const TimedMessage& m : messages) {
+        if (static_cast<int>(m.message & 0x0F) != channel) continue;
+        SmfEvent e{secondsToTicks(m.seconds), {uint8_t(m.message), uint8_t(m.message >> 8)}};
+        if ((m.message & 0xE0) != 0xC0) e.bytes.push_back(uint8_t(m.message >> 16));
+        out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<SmfEvent> withoutEnd(std::vector<SmfEvent> track) {
+    if (!track.empty() && track.back().bytes.size() >= 2 && track.back().bytes[0] == 0xFF &&
+        track.back().bytes[1] == 0x2F)
+        track.pop_back();
+    return track;
+}
+
+// --- The reference recording, byte for byte ----------------------------------------------------
+
+TEST(MidiExport, ReferenceRecordingMatchesGoldenFileAndReadsBack) {
+    TempDir dir;
+    const std::string out = dir.file("out.mid");
+    std::ostringstream err;
+    ASSERT_EQ(app::exportMidi(kVsp + "/two-events-v4.vsp", out, err), 0) << err.str();
+    const auto written = bytesOf(out);
+    EXPECT_EQ(written, bytesOf(kVsp + "/two-events-v4.mid"));
+
+    auto smf = readSmf(written);
+    ASSERT_TRUE(smf);
+    EXPECT_EQ(smf->format, 1);
+    EXPECT_EQ(smf->division, 1000);
+    ASSERT_EQ(smf->tracks.size(), 3u);  // conductor, channel 1, channel 2
+    const std::vector<SmfEvent> conductor{
+        {0, {0xFF, 0x51, 0x0F, 0x42, 0x40}}, {0, {0xFF, 0x59, 0, 0}}, {0, {0xFF, 0x2F}}};
+    EXPECT_EQ(smf->tracks[0], conductor);
+    // Octave entry 2, volume entry 5 (95), no damper, release 70: then Q (middle C) for 500 ms.
+    const std::vector<SmfEvent> ch1{
+        {0, {0xC0, 0}},       {0, {0xB0, 7, 95}},   {0, {0xB0, 64, 0}},
+        {0, {0xB0, 72, 70}},  {0, {0xB0, 91, 0}},   {0, {0xB0, 93, 0}},
+        {0, {0x90, 60, 127}}, {500, {0x80, 60, 0}}, {500, {0xFF, 0x2F}}};
+    EXPECT_EQ(smf->tracks[1], ch1);
+}
+
+// --- A longer performance: what the export holds is what the window plays ---------------------
+
+constexpr int kQ = 'Q', kW = 'W', kE = 'E', kA = 'A', kPad1 = 97, kPad2 = 98;
+constexpr int kShift = 16, kCtrl = 17, kAlt = 18, kSpace = 32, kF1 = 112, kF8 = 119, kUp = 38;
+
+class ExportPlaybackTest : public FormTest {
+protected:
+    void SetUp() override {
+        started();
+        // Space raises W, F1 sharpens C, Shift+2 picks D major, Shift+Up raises channel 1's
+        // octave, Alt + number pad 1 2 picks program 12, F8 the damper, Ctrl lowers E, the
+        // number pad plays channel 2, and Alt+W pauses the playback at the very end.
+        const std::vector<std::pair<int, bool>> keys{
+            {kQ, true},      {kQ, false},    {kE, true},      {kE, false},   {kSpace, true},
+            {kW, true},      {kW, false},    {kSpace, false}, {kF1, true},   {kF1, false},
+            {kQ, true},      {kQ, false},    {kShift, true},  {'2', true},   {'2', false},
+            {kShift, false}, {kShift, true}, {kUp, true},     {kUp, false},  {kShift, false},
+            {kQ, true},      {kQ, false},    {kAlt, true},    {kPad1, true}, {kPad1, false},
+            {kPad2, true},   {kPad2, false}, {kAlt, false},   {kF8, true},   {kF8, false},
+            {kA, true},      {kPad1, true},  {kPad1, false},  {kA, false},   {kCtrl, true},
+            {kE, true},      {kE, false},    {kCtrl, false},  {kW, true},    {kAlt, true},
+            {kW, true},      {kW, false},    {kAlt, false}};
+        Form1& f = *form;
+        f.perfEvents.clear();
+        float t = 3600.0f;
+        for (auto [k, down] : keys) {
+            f.perfEvents.push_back({int16_t(k), int16_t(down), t});
+            t += 0.125f;
+        }
+        f.eventCount = int32_t(f.perfEvents.size());
+        f.progressScale = f.eventCount;
+        f.perfVersion = 4;
+        // The snapshot: B-flat major, channel 2 with program 40 an octave down at volume 105
+        // and its damper on, degree E sharpened; A altered through the key set.
+        f.snapSettings = {9, 0, 40, 2, 1, 0, 3};
+        f.snapDamper = {0, 1};
+        f.snapKeySig = {1, 0, 0, 1, 0, 0, 0, 0};
+        applyKeyEntries(f, {KeyEntry{uint8_t(kA), 70, 's'}});
+        f.cmd_SavePlayPos(1).setTag("5");
+    }
+
+    // The window's own playback from the start: each message after the first event's due time,
+    // with its time from there.
+    std::vector<TimedMessage> playLive() {
+        std::vector<TimedMessage> played;
+        double start = 0;
+        midi.onMessage = [&](uint32_t m) {
+            played.push_back({std::max(time.now() - start, 0.0), m});
+        };
+        form->shp_StartPos.setTag("0");
+        form->player().cmd_play_Click();
+        played.clear();
+        start = time.now() + 1.0;
+        time.advance(60s);
+        if (form->isPaused) form->player().cmd_play_Click();
+        midi.onMessage = nullptr;
+        return played;
+    }
+
+    // The capture against the window's playback of the same performance, message by message.
+    void expectSameAsLive(const PlaybackCapture& capture) {
+        const std::vector<TimedMessage> live = playLive();
+        ASSERT_EQ(capture.settingsCount, 12u);
+        std::vector<TimedMessage> events(capture.messages.begin() + 12, capture.messages.end());
+        ASSERT_EQ(events.size(), live.size());
+        for (size_t i = 0; i < live.size(); ++i) {
+            EXPECT_EQ(midiHex(events[i].message), midiHex(live[i].message)) << "message " << i;
+            EXPECT_NEAR(events[i].seconds, live[i].seconds, 1e-6) << "message " << i;
+        }
+    }
+    static std::vector<std::string> notesAndPrograms(const PlaybackCapture& capture) {
+        std::vector<std::string> out;
+        for (size_t i = capture.settingsCount; i < capture.messages.size(); ++i) {
+            const uint32_t m = capture.messages[i].message;
+            if ((m & 0xF0) == 0x90 || (m & 0xF0) == 0xC0) out.push_back(midiHex(m));
+        }
+        return out;
+    }
+};
+
+TEST_F(ExportPlaybackTest, CaptureHoldsExactlyWhatThePlaybackSendsAndTheFileHoldsTheCapture) {
+    const PlaybackCapture capture = capturePlayback(performanceInMemory(*form));
+    expectSameAsLive(capture);
+
+    // The settings at time 0: program, volume and damper of both channels, then the effects.
+    EXPECT_EQ(midiHex(capture.messages[0].message), "C0 00");
+    EXPECT_EQ(midiHex(capture.messages[3].message), "C1 28");
+    EXPECT_EQ(midiHex(capture.messages[4].message), "B1 07 69");  // volume entry 3: 105
+    EXPECT_EQ(midiHex(capture.messages[5].message), "B1 40 7F");
+    // In B-flat major: Q is B-flat (58), E with its sharpened degree E-flat + 1 (63), W raised
+    // by Space C + 1 (61), Q after F1 B (59), then D major an octave up with F1: D# (75), both
+    // channels' program 12 (the instruments are linked), A a key-set semitone above its D major
+    // note (84), the number pad on channel 2 an octave down (51), Ctrl lowering E (77), W (76).
+    const std::vector<std::string> expected{"90 3A 7F", "90 3F 7F", "90 3D 7F", "90 3B 7F",
+                                            "90 4B 7F", "C1 0C",    "C0 0C",    "90 54 7F",
+                                            "91 33 7F", "90 4D 7F", "90 4C 7F"};
+    EXPECT_EQ(notesAndPrograms(capture), expected);
+
+    // Written and read back: the snapshot's B-flat major (two flats), the marker of the second
+    // remembered position at event 5, and each channel's messages.
+    const auto smf = readSmf(writeMidiFile(midiFileContent(capture)));
+    ASSERT_TRUE(smf);
+    ASSERT_EQ(smf->tracks.size(), 3u);
+    const std::string marker = "위치 2";
+    std::vector<uint8_t> markerMeta{0xFF, 0x06};  // the reader keeps no length
+    markerMeta.insert(markerMeta.end(), marker.begin(), marker.end());
+    const std::vector<SmfEvent> conductor{{0, {0xFF, 0x51, 0x0F, 0x42, 0x40}},
+                                          {0, {0xFF, 0x59, 0xFE, 0}},
+                                          {625, markerMeta},
+                                          {625, {0xFF, 0x2F}}};
+    EXPECT_EQ(smf->tracks[0], conductor);
+    for (int ch = 0; ch < 2; ++ch)
+        EXPECT_EQ(withoutEnd(smf->tracks[size_t(1 + ch)]), channelEvents(capture.messages, ch));
+}
+
+TEST_F(ExportPlaybackTest, FileExportsWhatTheWindowPlaysOfIt) {
+    TempDir dir;
+    const std::string vsp = dir.file("perf.vsp");
+    ASSERT_TRUE(form->performanceFiles().writePerformanceFile(vsp));
+    // The window opens it: its altered keys now come from the file, against the snapshot.
+    dialogs.files = {vsp};
+    form->performanceFiles().cmd_open_Click();
+    ASSERT_EQ(form->currentPerfFile, vsp);
+    auto fromFile = performanceFromFile(vsp);
+    ASSERT_TRUE(fromFile);
+    const auto capture = capturePlayback(*fromFile);
+    expectSameAsLive(capture);
+    EXPECT_EQ(capture.keySharps, -2);
+    EXPECT_DOUBLE_EQ(capture.length, 0.125 * 42);
+    EXPECT_TRUE(capture.markers.empty());  // opening a file forgets the remembered positions
+}
+
+TEST_F(ExportPlaybackTest, SaveDialogOffersMidiAndWritesItAtomically) {
+    TempDir dir;
+    dialogs.files = {dir.file("take.MID"), dir.file("missing/take.mid")};
+    form->performanceFiles().cmd_save_Click();
+    ASSERT_FALSE(dialogs.requests.empty());
+    EXPECT_EQ(dialogs.requests[0].filter, "*.vsp|*.vsp|*.mid|*.mid");
+    auto smf = readSmf(bytesOf(dir.file("take.MID")));
+    ASSERT_TRUE(smf);
+    EXPECT_EQ(smf->tracks.size(), 3u);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    // A MIDI file never becomes the performance's file.
+    EXPECT_EQ(form->currentPerfFile, "");
+
+    form->performanceFiles().cmd_save_Click();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].title, "저장 실패");
+    EXPECT_EQ(dir.entries(), 1u);
+}
+
+// --- The command line's bad inputs -------------------------------------------------------------
+
+TEST(ExportCommand, BadInputSaysWhyInOneLineAndLeavesNoFile) {
+    TempDir dir;
+    const std::string cut = dir.file("cut.vsp");
+    {
+        auto b = bytesOf(kVsp + "/two-events-v4.vsp");
+        b.resize(12);
+        std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), 12);
+    }
+    struct Case {
+        std::string in, out, says;
+    };
+    const std::vector<Case> cases{
+        {dir.file("none.vsp"), dir.file("a"), "cannot read"},
+        {kVsp + "/magic-lowercase.vsp", dir.file("a"), "is not a performance file"},
+        {cut, dir.file("a"), "is cut short"},
+        {kVsp + "/two-events-v4.vsp", dir.file("no/such/dir/a"), "cannot write"},
+        {kVsp + "/two-events-v4.vsp", "/proc/version", "cannot write"},
+    };
+    for (const Case& c : cases) {
+        for (bool wav : {false, true}) {
+            std::ostringstream err;
+            const int rc = wav ? app::renderWav(c.in, c.out + ".wav", "", err)
+                               : app::exportMidi(c.in, c.out + ".mid", err);
+            const std::string said = err.str();
+            EXPECT_NE(rc, 0) << c.in;
+            EXPECT_NE(said.find(c.says), std::string::npos) << said;
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        }
+    }
+    EXPECT_EQ(dir.entries(), 1u);  // cut.vsp alone
+}
+
+}  // namespace
+}  // namespace muto::test

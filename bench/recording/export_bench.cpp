@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/export_command.h"
-#include "platform/midi/limiter.h"
 #include "formats/performance_file.h"
+#include "platform/midi/limiter.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/midi/offline_render.h"
-#include "performance/performance_export.h"
 #include "io/atomic_file.h"
+#include "performance/performance_export.h"
+#include "platform/midi/offline_render.h"
 
 namespace muto::app {
 

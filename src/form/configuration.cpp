@@ -3,11 +3,11 @@
 #include <variant>
 
 #include "form/form1.h"
+#include "form/key_set_files.h"
 #include "form/visual_options.h"
+#include "formats/config_file.h"
 #include "io/atomic_file.h"
 #include "io/read_file.h"
-#include "formats/config_file.h"
-#include "form/key_set_files.h"
 
 namespace muto {
 

@@ -4,20 +4,20 @@
 
 #include "form/channel_controls.h"
 #include "form/circle_touch.h"
-#include "form/key_input.h"
-#include "form/key_map.h"
-#include "form/layout.h"
-#include "form/midi.h"
-#include "form/startup.h"
+#include "form/configuration.h"
 #include "form/gif_control.h"
 #include "form/help_window.h"
 #include "form/key_display.h"
+#include "form/key_input.h"
+#include "form/key_map.h"
+#include "form/key_set_files.h"
+#include "form/layout.h"
+#include "form/midi.h"
+#include "form/startup.h"
 #include "form/visual_options.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
-#include "form/configuration.h"
-#include "form/key_set_files.h"
 
 namespace muto {
 

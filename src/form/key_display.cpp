@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "form/form1.h"
-#include "form/layout.h"
 #include "form/help_window.h"
+#include "form/layout.h"
 #include "form/visual_options.h"
 
 namespace muto {

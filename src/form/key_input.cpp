@@ -4,10 +4,10 @@
 
 #include "form/circle_touch.h"
 #include "form/form1.h"
+#include "form/key_display.h"
 #include "form/midi.h"
 #include "form/startup.h"
 #include "form/vk.h"
-#include "form/key_display.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
 #include "performance/recorder.h"

@@ -1,11 +1,11 @@
 #include "form/key_set_files.h"
 
 #include "form/form1.h"
-#include "form/key_map.h"
 #include "form/key_display.h"
+#include "form/key_map.h"
+#include "formats/keyset_file.h"
 #include "io/atomic_file.h"
 #include "io/read_file.h"
-#include "formats/keyset_file.h"
 
 namespace muto {
 

@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "form/configuration.h"
 #include "form/form1.h"
 #include "form/gm_names.h"
+#include "form/key_display.h"
 #include "form/key_map.h"
 #include "form/midi.h"
-#include "form/key_display.h"
 #include "performance/player.h"
-#include "form/configuration.h"
 
 namespace muto {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/result.h"
-#include "formats/perf_event.h"
 #include "formats/key_entry.h"
+#include "formats/perf_event.h"
 
 namespace muto {
 

@@ -9,8 +9,8 @@
 #include "form/form1.h"
 #include "form/key_map.h"
 #include "form/midi.h"
-#include "performance/player.h"
 #include "io/read_file.h"
+#include "performance/player.h"
 
 namespace muto {
 

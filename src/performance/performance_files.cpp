@@ -5,12 +5,12 @@
 #include <cctype>
 
 #include "form/form1.h"
-#include "performance/performance_export.h"
+#include "form/key_set_files.h"
 #include "formats/performance_file.h"
-#include "performance/player.h"
 #include "io/atomic_file.h"
 #include "io/read_file.h"
-#include "form/key_set_files.h"
+#include "performance/performance_export.h"
+#include "performance/player.h"
 
 namespace muto {
 

@@ -8,12 +8,12 @@
 
 #include "form/circle_touch.h"
 #include "form/form1.h"
+#include "form/key_display.h"
 #include "form/key_input.h"
 #include "form/key_map.h"
-#include "form/key_display.h"
+#include "form/key_set_files.h"
 #include "formats/performance_file.h"
 #include "io/read_file.h"
-#include "form/key_set_files.h"
 
 namespace muto {
 

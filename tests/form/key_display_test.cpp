@@ -2,7 +2,6 @@
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/startup.h"
-#include "form/key_display.h"
 #include "form/visual_options.h"
 #include "support/form_fixture.h"
 

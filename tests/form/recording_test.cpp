@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "form/key_display.h"
 #include "form/key_input.h"
 #include "form/key_map.h"
-#include "form/key_display.h"
+#include "form/key_set_files.h"
 #include "performance/performance_files.h"
 #include "performance/recorder.h"
-#include "form/key_set_files.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {

@@ -8,14 +8,14 @@
 #include <sstream>
 
 #include "app/export_command.h"
+#include "form/key_set_files.h"
 #include "form/vk.h"
-#include "platform/midi/fluid_engine.h"
-#include "platform/midi/limiter.h"
-#include "platform/midi/offline_render.h"
 #include "performance/performance_export.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
-#include "form/key_set_files.h"
+#include "platform/midi/fluid_engine.h"
+#include "platform/midi/limiter.h"
+#include "platform/midi/offline_render.h"
 #include "support/form_fixture.h"
 #include "support/smf_reader.h"
 

@@ -14,11 +14,11 @@
 #include <sstream>
 
 #include "app/export_command.h"
+#include "formats/performance_file.h"
 #include "platform/midi/fluid_engine.h"
 #include "platform/midi/limiter.h"
 #include "platform/midi/midi_output.h"
 #include "platform/midi/offline_render.h"
-#include "formats/performance_file.h"
 
 namespace muto::midi {
 namespace {

@@ -12,9 +12,9 @@
 #include <QTemporaryDir>
 
 #include "form/form1.h"
-#include "form/layout.h"
 #include "form/help_text.h"
 #include "form/help_window.h"
+#include "form/layout.h"
 #include "platform/qt/help_window_qt.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/main_window.h"

@@ -7,9 +7,9 @@
 
 #include "form/circle_touch.h"
 #include "form/form1.h"
+#include "form/key_display.h"
 #include "form/key_input.h"
 #include "form/layout.h"
-#include "form/key_display.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_services.h"

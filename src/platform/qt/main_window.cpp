@@ -4,8 +4,8 @@
 #include <QCloseEvent>
 
 #include "form/form1.h"
-#include "form/layout.h"
 #include "form/gif_control.h"
+#include "form/layout.h"
 #include "platform/qt/anigif_widget.h"
 #include "platform/qt/help_window_qt.h"
 #include "platform/qt/key_canvas.h"

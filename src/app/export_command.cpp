@@ -45,8 +45,9 @@ int exportMidi(const std::string& in, const std::string& out, std::ostream& err)
     auto source = readSource(in, err);
     if (!source) return 1;
     const PlaybackCapture capture = capturePlayback(*source);
-    if (auto failure = writeFileAtomically(out, writeMidiFile(midiFileContent(capture)))) {
-        err << "muto: cannot write " << out << ": " << *failure << "\n";
+    if (auto written = writeFileAtomically(out, writeMidiFile(midiFileContent(capture)));
+        !written.ok()) {
+        err << "muto: cannot write " << out << ": " << written.reason() << "\n";
         return 1;
     }
     return 0;

@@ -122,8 +122,8 @@ void Configuration::cmd_SaveConfig_Click() {
                               std::string(settings::errorName(written.failure->error)));
         return;
     }
-    if (auto failure = writeFileAtomically(path(), written.bytes))
-        reportSaveFailure(f_, path(), *failure);
+    if (auto saved = writeFileAtomically(path(), written.bytes); !saved.ok())
+        reportSaveFailure(f_, path(), saved.reason());
 }
 
 }  // namespace muto

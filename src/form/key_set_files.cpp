@@ -60,8 +60,8 @@ void KeySetFiles::cmd_KeysetSave_Click() {
         file.octave1 = static_cast<uint8_t>(f_.cmb_OctShift(0).listIndex());
         file.octave2 = static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex());
         file.entries = alteredKeyEntries(f_);
-        if (auto failure = writeFileAtomically(*path, writeKeySet(file)))
-            reportSaveFailure(f_, *path, *failure);
+        if (auto saved = writeFileAtomically(*path, writeKeySet(file)); !saved.ok())
+            reportSaveFailure(f_, *path, saved.reason());
     }
     f_.setFocus(f_.Picture1);
 }

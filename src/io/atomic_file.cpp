@@ -15,8 +15,8 @@ namespace muto {
 
 namespace {
 
-std::string reason(int err) {
-    return std::strerror(err);
+WriteResult failure(int err) {
+    return WriteResult::failed(err, std::strerror(err));
 }
 
 // The file a save must replace: the target of a symbolic link rather than the link itself.
@@ -53,9 +53,8 @@ bool writeAll(int fd, std::span<const uint8_t> bytes, int& err) {
 
 }  // namespace
 
-std::optional<std::string> writeFileAtomically(const std::string& path,
-                                               std::span<const uint8_t> bytes) {
-    if (path.empty()) return reason(ENOENT);
+WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+    if (path.empty()) return failure(ENOENT);
     const std::string target = resolveTarget(path);
     const std::string folder = folderOf(target);
 
@@ -65,15 +64,15 @@ std::optional<std::string> writeFileAtomically(const std::string& path,
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return reason(errno);
+        if (fd < 0 && errno != EEXIST) return failure(errno);
     }
-    if (fd < 0) return reason(EEXIST);
+    if (fd < 0) return failure(EEXIST);
     Fd file(fd);
 
-    auto fail = [&](int err) -> std::optional<std::string> {
+    auto fail = [&](int err) {
         if (file.get() >= 0) file.release();
         ::unlink(temp.c_str());
-        return reason(err);
+        return failure(err);
     };
 
     struct stat old {};
@@ -88,8 +87,8 @@ std::optional<std::string> writeFileAtomically(const std::string& path,
 
     // The new name itself must reach the disk too.
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL) return reason(errno);
-    return std::nullopt;
+    if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL) return failure(errno);
+    return WriteResult::done();
 }
 
 }  // namespace muto

@@ -5,18 +5,34 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace muto {
 
-// Nothing on success, otherwise the system's reason (e.g. "No such file or directory"). On
-// failure the target is as it was and no temporary file is left behind. A target that is a
+// The outcome of a save: done, or the system's error number and its text.
+class WriteResult {
+public:
+    static WriteResult done() { return WriteResult(0, {}); }
+    static WriteResult failed(int error, std::string reason) {
+        return WriteResult(error, std::move(reason));
+    }
+    bool ok() const { return error_ == 0; }
+    int error() const { return error_; }
+    // The system's text for the error, e.g. "No such file or directory"; empty when done.
+    const std::string& reason() const { return reason_; }
+
+private:
+    WriteResult(int error, std::string reason) : error_(error), reason_(std::move(reason)) {}
+    int error_;
+    std::string reason_;
+};
+
+// On failure the target is as it was and no temporary file is left behind. A target that is a
 // symbolic link keeps the link: the file it points to is replaced. An existing target keeps its
 // permission bits; a new one gets 0666 less the umask. A failure to flush the folder after the
 // new file took the old one's place is reported too: the save may not survive a power cut.
-std::optional<std::string> writeFileAtomically(const std::string& path,
-                                               std::span<const uint8_t> bytes);
+WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace muto

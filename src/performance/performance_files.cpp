@@ -77,8 +77,8 @@ bool PerformanceFiles::writePerformanceFile(const std::string& path) {
     file.events.assign(
         f_.perfEvents.begin(),
         f_.perfEvents.begin() + static_cast<std::ptrdiff_t>(std::min(n, f_.perfEvents.size())));
-    if (auto failure = writeFileAtomically(path, writePerformance(file))) {
-        reportSaveFailure(f_, path, *failure);
+    if (auto saved = writeFileAtomically(path, writePerformance(file)); !saved.ok()) {
+        reportSaveFailure(f_, path, saved.reason());
         return false;
     }
     return true;
@@ -86,8 +86,9 @@ bool PerformanceFiles::writePerformanceFile(const std::string& path) {
 
 bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
     const PlaybackCapture capture = capturePlayback(performanceInMemory(f_));
-    if (auto failure = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)))) {
-        reportSaveFailure(f_, path, *failure);
+    if (auto saved = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)));
+        !saved.ok()) {
+        reportSaveFailure(f_, path, saved.reason());
         return false;
     }
     return true;

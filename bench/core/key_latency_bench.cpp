@@ -9,6 +9,7 @@
 #include "common/quiet_services.h"
 #include "form/form1.h"
 #include "form/key_input.h"
+#include "performance/recorder.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void BM_KeyEventToMessage(benchmark::State& state) {
     form.load();
     form.show();
     form.isRecording = true;  // the recording step is part of the path
-    form.recMaxEvents = 20000;
+    form.recorder().setCapacity(20000);
     const int keys[] = {'Q', 'A', 'Z', '1', 97, 98, 37, 'K', 'L', 190};
     std::vector<double> samples;
     samples.reserve(1 << 20);
@@ -36,7 +37,7 @@ void BM_KeyEventToMessage(benchmark::State& state) {
         t0 = Clock::now();
         form.keyUp(k, 0);
         samples.push_back(std::chrono::duration<double, std::micro>(midi.stamp - t0).count());
-        if (form.eventCount > 15000) form.eventCount = 0;
+        if (form.recorder().performance().eventCount() > 15000) form.recorder().setPerformance({});
     }
     std::sort(samples.begin(), samples.end());
     if (!samples.empty()) {

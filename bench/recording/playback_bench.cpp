@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "form/form1.h"
+#include "performance/recorder.h"
 #include "platform/qt/qt_time.h"
 #include "support/fake_services.h"
 
@@ -66,13 +67,13 @@ bool runOnce(int run) {
     // Q, W, E, R struck in turn: down, up, down, up … with recorded times from 0 s, so the
     // 32-bit times keep their 5 ms steps.
     const int keys[] = {81, 87, 69, 82};
-    form.perfEvents.clear();
+    muto::Performance perf;
     for (int i = 0; i < kEvents; ++i)
-        form.perfEvents.push_back({static_cast<int16_t>(keys[(i / 2) % 4]),
-                                   static_cast<int16_t>(i % 2 == 0), static_cast<float>(i * kGap)});
-    form.eventCount = kEvents;
+        perf.events.push_back({static_cast<int16_t>(keys[(i / 2) % 4]),
+                               static_cast<int16_t>(i % 2 == 0), static_cast<float>(i * kGap)});
+    perf.snapshot.settings = {0, 0, 0, 2, 2, 0, 0};
+    form.recorder().setPerformance(perf);
     form.progressScale = kEvents;
-    form.snapSettings = {0, 0, 0, 2, 2, 0, 0};
     form.cmb_key.setListIndex(0);
     midi.stamps.clear();
 
@@ -98,8 +99,8 @@ bool runOnce(int run) {
     double due = t0 + 1.0;
     for (int i = 0; i < kEvents; ++i) {
         if (i > 0)
-            due += static_cast<double>(form.perfEvents[static_cast<size_t>(i)].time) -
-                   static_cast<double>(form.perfEvents[static_cast<size_t>(i) - 1].time);
+            due += static_cast<double>(perf.events[static_cast<size_t>(i)].time) -
+                   static_cast<double>(perf.events[static_cast<size_t>(i) - 1].time);
         late.push_back((midi.stamps[static_cast<size_t>(i)] - due) * 1e3);
     }
     std::printf(

@@ -13,7 +13,6 @@
 #include "form/control_array.h"
 #include "form/controls.h"
 #include "form/services.h"
-#include "formats/perf_event.h"
 
 namespace muto {
 
@@ -199,17 +198,6 @@ public:
     bool isRecording = false;
     bool isPlaying = false;
     bool isPaused = false;
-    int32_t eventCount = 0;
-    int32_t recMaxEvents = 0;
-    std::vector<PerfEvent> perfEvents;
-    // The performance in memory: its format version, the settings snapshot taken when it was
-    // recorded (key, instruments, octaves, volumes; dampers; key-signature codes), and the file
-    // it belongs to ("" when none).
-    uint8_t perfVersion = 4;
-    std::array<uint8_t, 7> snapSettings{};
-    std::array<uint8_t, 2> snapDamper{};
-    std::array<uint8_t, 8> snapKeySig{};
-    std::string currentPerfFile;
     // Index of the next event to play.
     int32_t playPos = 0;
     // The progress bar's scale: one unit per event.

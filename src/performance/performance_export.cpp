@@ -11,6 +11,7 @@
 #include "form/midi.h"
 #include "io/read_file.h"
 #include "performance/player.h"
+#include "performance/recorder.h"
 
 namespace muto {
 
@@ -72,17 +73,7 @@ int sharpsOf(std::string_view text) {
 
 PerformanceSource performanceInMemory(Form1& form) {
     PerformanceSource s;
-    PerformanceFile& p = s.performance;
-    p.version = form.perfVersion;
-    p.settings = form.snapSettings;
-    p.damper = form.snapDamper;
-    p.keySig = form.snapKeySig;
-    const size_t n = static_cast<size_t>(std::max(form.eventCount, 0));
-    p.events.assign(
-        form.perfEvents.begin(),
-        form.perfEvents.begin() + static_cast<std::ptrdiff_t>(std::min(n, form.perfEvents.size())));
-    s.path = form.currentPerfFile;
-    s.keyAlter = form.keyAlter;
+    s.performance = form.recorder().performance();
     for (int i = 0; i < 3; ++i)
         s.effects[static_cast<size_t>(i)] = form.vbar_Effect(i).value();
     s.circleTouch = form.chk_CircleTouch.value() == 1;
@@ -97,8 +88,7 @@ ReadResult<PerformanceSource> performanceFromFile(const std::string& path) {
     auto perf = readPerformance(*bytes);
     if (!perf) return perf.failure();
     PerformanceSource s;
-    s.performance = std::move(*perf);
-    s.path = path;
+    s.performance = performanceOf(std::move(*perf), path);
     return s;
 }
 
@@ -113,24 +103,16 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     f.load();
 
     // The performance as the window holds it after opening the file or recording it.
-    const PerformanceFile& p = source.performance;
-    f.perfVersion = p.version;
-    f.snapSettings = p.settings;
-    f.snapDamper = p.damper;
-    if (p.keySig) f.snapKeySig = *p.keySig;
-    f.perfEvents = p.events;
-    f.eventCount = static_cast<int32_t>(f.perfEvents.size());
-    f.progressScale = f.eventCount;
-    f.currentPerfFile = source.path;
-    // Playback rebuilds the key map from these when it restores the octaves.
-    if (source.path.empty()) f.keyAlter = source.keyAlter;
+    f.recorder().setPerformance(source.performance);
+    const int count = source.performance.eventCount();
+    f.progressScale = count;
     for (int i = 0; i < 3; ++i)
         f.vbar_Effect(i).setValue(source.effects[static_cast<size_t>(i)]);
     f.chk_CircleTouch.setValue(source.circleTouch ? 1 : 0);
     f.shp_StartPos.setTag("0");
 
     PlaybackCapture capture;
-    if (f.eventCount <= 0) return capture;
+    if (count <= 0) return capture;
     f.player().cmd_play_Click();
     if (!f.isPlaying) return capture;
     const double start = time.now() + kLeadIn;
@@ -156,13 +138,13 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
         capture.messages.push_back({std::max(time.now() - start, 0.0), m});
     };
     // When each event was played, for the remembered positions.
-    std::vector<double> eventTimes(static_cast<size_t>(f.eventCount), 0.0);
+    std::vector<double> eventTimes(static_cast<size_t>(count), 0.0);
     int played = f.playPos;
     while (f.isPlaying) {
         const std::optional<int64_t> due = time.nextDueUs();
         if (!due) break;
         time.advance(std::chrono::microseconds(std::max<int64_t>(*due - time.nowUs(), 0)));
-        for (; played < f.playPos && played < f.eventCount; ++played)
+        for (; played < f.playPos && played < count; ++played)
             eventTimes[static_cast<size_t>(played)] = std::max(time.now() - start, 0.0);
     }
     // A recorded shortcut may have paused the playback: it ends there.

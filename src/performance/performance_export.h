@@ -12,6 +12,7 @@
 #include "common/result.h"
 #include "formats/midi_file.h"
 #include "formats/performance_file.h"
+#include "performance/performance.h"
 
 namespace muto {
 
@@ -19,12 +20,7 @@ class Form1;
 
 // Everything a playback depends on.
 struct PerformanceSource {
-    PerformanceFile performance;
-    // The file the performance belongs to: playback re-reads its altered keys. Empty for a
-    // performance in memory that was never saved, which plays with the window's key-set
-    // alterations as they stand (`keyAlter`, semitones per key code).
-    std::string path;
-    std::array<int16_t, 256> keyAlter{};
+    Performance performance;
     std::array<int, 3> effects{70, 0, 0};  // release, reverb, chorus (the effect bars)
     bool circleTouch = false;              // the events go to the circle-touch surface
     std::array<int, 3> savedPositions{};   // event indices remembered on the three buttons

@@ -11,6 +11,7 @@
 #include "io/read_file.h"
 #include "performance/performance_export.h"
 #include "performance/player.h"
+#include "performance/recorder.h"
 
 namespace muto {
 
@@ -26,15 +27,6 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string baseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-uint8_t keySigCode(int value) {
-    return value < 0 ? 2 : static_cast<uint8_t>(value);
-}
-
 }  // namespace
 
 bool PerformanceFiles::askPerformanceFileName(bool remember) {
@@ -44,7 +36,7 @@ bool PerformanceFiles::askPerformanceFileName(bool remember) {
     request.filter = kSaveFilter;
     request.flags = kOverwritePrompt;
     for (;;) {
-        if (remember) f_.currentPerfFile.clear();
+        if (remember) f_.recorder().setPerformancePath("");
         request.fileName.clear();
         auto path = f_.services.dialogs.saveFile(request);
         if (!path || path->empty()) return false;
@@ -60,23 +52,14 @@ bool PerformanceFiles::askPerformanceFileName(bool remember) {
             writeMidiFileOfPerformance(*path);
             return true;
         }
-        if (remember) f_.currentPerfFile = *path;
+        if (remember) f_.recorder().setPerformancePath(*path);
         writePerformanceFile(*path);
         return true;
     }
 }
 
 bool PerformanceFiles::writePerformanceFile(const std::string& path) {
-    if (f_.snapKeySig[0] == 0) f_.snapKeySig[0] = keySigCode(f_.degreeAlterDirection());
-    PerformanceFile file;
-    file.settings = f_.snapSettings;
-    file.damper = f_.snapDamper;
-    file.entries = alteredKeyEntries(f_);
-    file.keySig = f_.snapKeySig;
-    const size_t n = static_cast<size_t>(std::max(f_.eventCount, 0));
-    file.events.assign(
-        f_.perfEvents.begin(),
-        f_.perfEvents.begin() + static_cast<std::ptrdiff_t>(std::min(n, f_.perfEvents.size())));
+    const PerformanceFile file = performanceFileOf(f_.recorder().performance());
     if (auto saved = writeFileAtomically(path, writePerformance(file)); !saved.ok()) {
         reportSaveFailure(f_, path, saved.reason());
         return false;
@@ -103,7 +86,7 @@ bool isMidiFileName(const std::string& path) {
 }
 
 void PerformanceFiles::cmd_save_Click() {
-    if (f_.eventCount > 0) askPerformanceFileName(false);
+    if (!f_.recorder().performance().events.empty()) askPerformanceFileName(false);
     f_.setFocus(f_.Picture1);
 }
 
@@ -112,7 +95,7 @@ void PerformanceFiles::resetPlayPositions() {
     f_.player().placeStartMarker(0);
     f_.shp_StartPos.setTag("0");
     f_.cmd_SavePlayPos.forEach([](Button& b) { b.setTag("0"); });
-    f_.progressScale = f_.eventCount;
+    f_.progressScale = f_.recorder().performance().eventCount();
 }
 
 void PerformanceFiles::cmd_open_Click() {
@@ -123,29 +106,20 @@ void PerformanceFiles::cmd_open_Click() {
     auto path = f_.services.dialogs.openFile(request);
     if (path && !path->empty()) {
         f_.player().clearKeyOverrides();
-        f_.eventCount = 0;
         auto bytes = readWholeFile(*path);
         auto perf = bytes ? readPerformance(*bytes) : ReadResult<PerformanceFile>(bytes.failure());
         if (!perf) {
             // Not a performance, or one cut short or too long to hold: the performance in memory
-            // is dropped as for a wrong magic, the snapshot and file name stay.
+            // is dropped, its snapshot and file name stay.
             f_.services.dialogs.messageBox("무토 연주 파일이 아니거나 호환이 되는 파일이 아닙니다.",
                                            "열기 실패", MsgButtons::Ok, MsgIcon::Exclamation);
+            Performance kept = f_.recorder().performance();
+            kept.events.clear();
+            f_.recorder().setPerformance(std::move(kept));
         } else {
-            f_.perfVersion = perf->version;
-            f_.currentPerfFile = *path;
-            f_.snapSettings = perf->settings;
-            f_.snapDamper = perf->damper;
-            if (perf->keySig) f_.snapKeySig = *perf->keySig;
-            f_.perfEvents = std::move(perf->events);
-            f_.eventCount = static_cast<int32_t>(f_.perfEvents.size());
+            f_.recorder().setPerformance(performanceOf(std::move(*perf), *path));
             f_.form.setCaption("무토 - " + baseName(*path));
-        }
-        if (f_.eventCount < 1) {
-            f_.perfEvents.assign(1, PerfEvent{});
-        } else {
-            f_.perfEvents.resize(static_cast<size_t>(f_.eventCount));
-            resetPlayPositions();
+            if (!f_.recorder().performance().events.empty()) resetPlayPositions();
         }
     }
     f_.setFocus(f_.Picture1);

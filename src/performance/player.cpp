@@ -12,16 +12,16 @@
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/key_set_files.h"
-#include "formats/performance_file.h"
-#include "io/read_file.h"
+#include "form/vk.h"
+#include "performance/recorder.h"
 
 namespace muto {
 
 namespace {
 
-constexpr int kShiftKey = 16;
-constexpr int kAltKey = 18;
-constexpr int kF1 = 112;
+using vk::kAlt;
+using vk::kF1;
+using vk::kShift;
 constexpr double kSecondsPerDay = 86400.0;
 // A timer callback this much later than it was meant to run found the event loop held up (a
 // modal dialog, a window drag): the rest of the performance moves by the hold-up instead of
@@ -46,23 +46,23 @@ double roundHalfEven(double x) {
     return r;
 }
 
-// The recorded gap between two events, in seconds: a time smaller than its predecessor's
-// crossed midnight. Times that no recording can hold (not finite, more than a day apart) give
-// no gap.
+}  // namespace
+
 double recordedGap(float before, float after) {
     double g = static_cast<double>(after) - static_cast<double>(before);
-    if (g < 0) g += kSecondsPerDay;
+    // Older files kept wall-clock times of day: a recording that ran over midnight went from the
+    // day's last hour to its first. Any other step backwards (a damaged or foreign file) is no
+    // gap at all.
+    if (g < 0) {
+        const bool crossed = before >= kSecondsPerDay - 3600 && before <= kSecondsPerDay &&
+                             after >= 0 && after < 3600;
+        g = crossed ? g + kSecondsPerDay : 0;
+    }
     if (!std::isfinite(g) || g < 0 || g > kSecondsPerDay) return 0;
     return g;
 }
 
-// The file name without its folder, whichever separator the path uses.
-std::string baseName(const std::string& path) {
-    auto at = path.find_last_of("/\\");
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string formatPlayPosition(double pos) {
     if (!std::isfinite(pos)) return "0";
@@ -107,16 +107,18 @@ void Player::cmd_play_Click() {
         f_.setFocus(f_.Picture1);
         return;
     }
-    if (f_.currentPerfFile.empty())
+    const Performance& perf = f_.recorder().performance();
+    if (perf.path.empty())
         f_.form.setCaption(std::string("무토 - ") + kPlaying);
     else
-        f_.form.setCaption("무토 - " + baseName(f_.currentPerfFile) + kPlaying);
+        f_.form.setCaption("무토 - " + baseName(perf.path) + kPlaying);
     f_.cmd_play.setCaption("■");
     setPlaybackControlsEnabled(false);
-    if (f_.eventCount > 0 && static_cast<size_t>(f_.eventCount) <= f_.perfEvents.size()) {
+    if (!perf.events.empty()) {
         f_.setFocus(f_.chk_CircleTouch.value() == 1 ? f_.pic_CircleTouch : f_.Picture1);
         f_.isPlaying = true;
         active_ = true;
+        playing_ = perf;
         prepare();
         // The first event is due a second from now; the timer plays it.
         arm(f_.services.monotonic.now());
@@ -130,44 +132,45 @@ void Player::cmd_play_Click() {
 }
 
 void Player::prepare() {
-    if (!f_.currentPerfFile.empty()) clearKeyOverrides();
+    // The key map starts from its natural notes; the snapshot's altered keys go on top once the
+    // key signature and octaves are those of the snapshot.
+    clearKeyOverrides();
+    const PerformanceSnapshot& snap = playing_.snapshot;
 
     // Controls refuse values out of their range; such a snapshot byte leaves the control as it is.
-    if (f_.cmb_key.listIndex() != f_.snapSettings[0]) f_.cmb_key.setListIndex(f_.snapSettings[0]);
+    if (f_.cmb_key.listIndex() != snap.settings[0]) f_.cmb_key.setListIndex(snap.settings[0]);
 
     // Unlinked, so that restoring one channel's instrument does not copy it to the other.
     const int linked = f_.chk_ESync.value();
     f_.chk_ESync.setTag(std::to_string(linked));
     f_.chk_ESync.setValue(0);
     for (int ch = 0; ch < 2; ++ch) {
-        int want = f_.snapSettings[static_cast<size_t>(1 + ch)];
+        int want = snap.settings[static_cast<size_t>(1 + ch)];
         if (f_.cmb_inst(ch).listIndex() != want) f_.cmb_inst(ch).setListIndex(want);
     }
     f_.chk_ESync.setValue(linked);
 
-    // Performances before version 4 kept channel 1's octave one entry lower.
     for (int ch = 0; ch < 2; ++ch) {
-        int want = f_.snapSettings[static_cast<size_t>(3 + ch)];
-        if (ch == 0 && f_.perfVersion < 4) ++want;
+        const int want = playing_.octaveIndex(ch);
         ListBox& box = f_.cmb_OctShift(ch);
         // The key group is rebuilt either way, so the map reflects the cleared alterations.
         if (box.listIndex() == want || !box.setListIndex(want)) f_.keyMap().cmb_OctShift_Click(ch);
     }
     for (int ch = 0; ch < 2; ++ch) {
-        int want = f_.snapSettings[static_cast<size_t>(5 + ch)];
+        int want = snap.settings[static_cast<size_t>(5 + ch)];
         if (f_.cmb_volume(ch).listIndex() != want) f_.cmb_volume(ch).setListIndex(want);
     }
     for (int ch = 0; ch < 2; ++ch) {
-        int want = f_.snapDamper[static_cast<size_t>(ch)];
+        int want = snap.damper[static_cast<size_t>(ch)];
         if (f_.chk_damper(ch).value() != want) f_.chk_damper(ch).setValue(want);
     }
 
-    if (!f_.currentPerfFile.empty()) applyFileKeyOverrides(f_.currentPerfFile);
-    if (f_.perfVersion >= 3) restoreDegreeAccidentals();
+    applyKeyEntries(f_, snap.entries);
+    restoreDegreeAccidentals();
 
     // A start at or past the end plays the last event.
     int start = parsePlayPosition(f_.shp_StartPos.tag());
-    f_.playPos = std::clamp(start, 0, f_.eventCount - 1);
+    f_.playPos = std::clamp(start, 0, playing_.eventCount() - 1);
     nextDue_ = f_.services.monotonic.now() + 1.0;
     playShiftState_ = 0;
     playbackHeld_.fill(false);
@@ -176,10 +179,11 @@ void Player::prepare() {
 
 void Player::restoreDegreeAccidentals() {
     f_.alteredDegreeCount = 0;
-    f_.setDegreeAlterDirection(f_.snapKeySig[0] == 2 ? -1 : 1);
+    const std::array<uint8_t, 8>& keySig = playing_.snapshot.keySig;
+    f_.setDegreeAlterDirection(keySig[0] == 2 ? -1 : 1);
     for (int d = 0; d < 7; ++d) {
         // Codes: 0 none, 1 sharp, 2 flat; anything else is no accidental.
-        int c = f_.snapKeySig[static_cast<size_t>(1 + d)];
+        int c = keySig[static_cast<size_t>(1 + d)];
         int alter = c == 2 ? -1 : (c == 1 ? 1 : 0);
         f_.degreeAlter[static_cast<size_t>(d)] = static_cast<int16_t>(alter);
         f_.display().refreshDegreeLabel(d);
@@ -214,25 +218,25 @@ void Player::onTimer() {
         arm(now);
         return;
     }
-    if (f_.playPos < 0 || f_.playPos >= f_.eventCount ||
-        static_cast<size_t>(f_.playPos) >= f_.perfEvents.size()) {
+    const int count = playing_.eventCount();
+    if (f_.playPos < 0 || f_.playPos >= count) {
         finish();
         return;
     }
 
-    const PerfEvent e = f_.perfEvents[static_cast<size_t>(f_.playPos)];
+    const PerfEvent e = playing_.events[static_cast<size_t>(f_.playPos)];
     const int k = e.keyCode & 0xFF;
     inCallback_ = true;
     if (e.isDown != 0) {
-        if (k == kShiftKey)
+        if (k == kShift)
             playShiftState_ = kShiftMask;
-        else if (k == kAltKey)
+        else if (k == kAlt)
             playShiftState_ = kAltMask;
         bool wasHeld = f_.keys().isHeld(k);
         keyDown(k, playShiftState_);
         if (!wasHeld && f_.keys().isHeld(k)) playbackHeld_[static_cast<size_t>(k)] = true;
     } else {
-        if (k == kShiftKey || k == kAltKey) playShiftState_ = 0;
+        if (k == kShift || k == kAlt) playShiftState_ = 0;
         keyUp(k, playShiftState_);
         playbackHeld_[static_cast<size_t>(k)] = false;
     }
@@ -240,14 +244,14 @@ void Player::onTimer() {
 
     ++f_.playPos;
     setProgressUnits(f_.playPos);
-    if (f_.playPos >= f_.eventCount) {
-        setProgressUnits(f_.eventCount);
+    if (f_.playPos >= count) {
+        setProgressUnits(count);
         finish();
         return;
     }
     const size_t p = static_cast<size_t>(f_.playPos);
     float speed = f_.playSpeed > 0 ? f_.playSpeed : 1.0f;
-    nextDue_ += recordedGap(f_.perfEvents[p - 1].time, f_.perfEvents[p].time) / speed;
+    nextDue_ += recordedGap(playing_.events[p - 1].time, playing_.events[p].time) / speed;
 
     // The played key may have stopped or paused the playback (a recorded shortcut).
     if (!f_.isPlaying) {
@@ -260,7 +264,7 @@ void Player::onTimer() {
 void Player::finish() {
     if (timer_) timer_->stop();
     active_ = false;
-    const bool early = f_.playPos != f_.eventCount;
+    const bool early = f_.playPos != playing_.eventCount();
     f_.isPlaying = false;
     if (f_.isPaused) {
         f_.isPaused = false;
@@ -294,6 +298,10 @@ void Player::keyUp(int keyCode, int shift) {
         f_.circleTouch().pic_CircleTouch_KeyUp(keyCode, shift);
     else
         f_.keys().Picture1_KeyUp(keyCode, shift);
+}
+
+int Player::eventCount() const {
+    return f_.recorder().performance().eventCount();
 }
 
 // --- Pause and resume -----------------------------------------------------------------------
@@ -345,7 +353,7 @@ void Player::setPlaybackControlsEnabled(bool enabled) {
 void Player::setProgressUnits(int units) {
     progressUnits_ = units;
     const int barWidth = f_.pic_ProgBack.geometry().width;
-    const int scale = f_.progressScale > 0 ? f_.progressScale : f_.eventCount;
+    const int scale = f_.progressScale > 0 ? f_.progressScale : eventCount();
     int px = units;
     if (scale > 0)
         px = static_cast<int>(std::lround(static_cast<double>(units) * barWidth / scale));
@@ -355,28 +363,28 @@ void Player::setProgressUnits(int units) {
 }
 
 void Player::placeStartMarker(double pos) {
-    if (f_.eventCount <= 0) return;
+    if (eventCount() <= 0) return;
     const Rect& bar = f_.pic_ProgBack.geometry();
-    double left = pos / f_.eventCount * bar.width + bar.left - 4;
+    double left = pos / eventCount() * bar.width + bar.left - 4;
     if (!std::isfinite(left)) return;
     f_.shp_StartPos.setLeft(static_cast<int>(std::lround(std::clamp(left, -1e6, 1e6))));
 }
 
 void Player::pic_ProgBack_MouseDown(int /*button*/, int /*shift*/, int x, int /*y*/) {
     const int barWidth = f_.pic_ProgBack.geometry().width;
-    const int scale = f_.progressScale > 0 ? f_.progressScale : f_.eventCount;
+    const int scale = f_.progressScale > 0 ? f_.progressScale : eventCount();
     double units = barWidth > 0 ? static_cast<double>(x) * scale / barWidth : 0.0;
     f_.shp_StartPos.setTag(formatPlayPosition(units));
     placeStartMarker(roundHalfEven(units));
 }
 
 void Player::img_ControlPanel_MouseDown(int /*button*/, int /*shift*/, int x, int y) {
-    if (f_.eventCount <= 0) return;
+    if (eventCount() <= 0) return;
     const Rect& bar = f_.pic_ProgBack.geometry();
     const int b = bar.top - f_.img_ControlPanel.geometry().top + bar.height;
     if (!(bar.left < x && x < bar.left + bar.width && b - 1 < y && y < b + 7)) return;
     f_.shp_StartPos.setLeft(x - 4);
-    double pos = std::floor(static_cast<double>(x - bar.left) / bar.width * f_.eventCount + 0.555);
+    double pos = std::floor(static_cast<double>(x - bar.left) / bar.width * eventCount() + 0.555);
     f_.shp_StartPos.setTag(std::to_string(static_cast<int>(pos)));
 }
 
@@ -404,18 +412,23 @@ void Player::cmd_SavePlayPos_Click(int i) {
 void Player::clearKeyOverrides() {
     f_.shp_key.forEach([this](Shape& s) {
         const int k = s.index();
-        if (k < 0 || k > 255 || f_.keyNote[static_cast<size_t>(k)] == 0) return;
-        if (Label* cap = f_.lbl_KeyCaption.find(k)) cap->setTag("");
-        f_.keyAlter[static_cast<size_t>(k)] = 0;
+        if (k < 0 || k > 255) return;
+        const size_t i = static_cast<size_t>(k);
+        if (f_.keyNote[i] == 0) return;
+        Label* cap = f_.lbl_KeyCaption.find(k);
+        if (cap) cap->setTag("");
+        if (f_.keyAlter[i] == 0) return;
+        // The key plays its natural note again, and shows it.
+        const int natural = f_.keyNote[i] - f_.keyAlter[i];
+        f_.keyNote[i] = natural > 0 && natural <= 255 ? static_cast<uint8_t>(natural) : 0;
+        f_.keyAlter[i] = 0;
+        if (f_.keyNote[i] == 0) {
+            if (cap) cap->setCaption("");
+            return;
+        }
+        if (cap) cap->setCaption(f_.display().noteCaption(f_.keyNote[i], false));
+        f_.keyStaffTop[i] = f_.display().staffTopOf(f_.keyNote[i], k);
     });
-}
-
-void Player::applyFileKeyOverrides(const std::string& path) {
-    auto bytes = readWholeFile(path);
-    if (!bytes) return;
-    auto entries = readPerformanceKeyEntries(*bytes);
-    if (!entries) return;
-    applyKeyEntries(f_, *entries);
 }
 
 }  // namespace muto

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/time.h"
+#include "performance/performance.h"
 
 namespace muto {
 
@@ -43,9 +44,6 @@ public:
     void setPlaybackControlsEnabled(bool enabled);
     // Clears the key-set alterations of every mapped key.
     void clearKeyOverrides();
-    // Applies the altered keys kept in a performance file. A file that cannot be read, or whose
-    // header or per-key block is cut short, applies nothing.
-    void applyFileKeyOverrides(const std::string& path);
 
     // The width of the progress shape in bar units (events played).
     int progressUnits() const { return progressUnits_; }
@@ -61,10 +59,14 @@ private:
     // What follows the end of a playback, reached at the last event or on a stop request.
     void finish();
     void setProgressUnits(int units);
+    // Of the performance in memory.
+    int eventCount() const;
     void keyDown(int keyCode, int shift);
     void keyUp(int keyCode, int shift);
 
     Form1& f_;
+    // The performance being played, as it was when the playback started.
+    Performance playing_;
     std::unique_ptr<Timer> timer_;
     // Monotonic seconds: when the event at playPos is due, and when the timer was meant to run.
     double nextDue_ = 0;
@@ -82,6 +84,11 @@ private:
     // have lost their releases.
     std::array<bool, 256> playbackHeld_{};
 };
+
+// The gap between two recorded times, in seconds. A step back counts as a crossing of midnight
+// only from the day's last hour into its first; any other, and any time no recording can hold,
+// gives no gap.
+double recordedGap(float before, float after);
 
 // The start position as the marker keeps it: an event index, possibly with a fraction.
 std::string formatPlayPosition(double pos);

@@ -2,17 +2,10 @@
 
 #include "form/form1.h"
 #include "form/key_input.h"
+#include "form/key_set_files.h"
 #include "performance/performance_files.h"
 
 namespace muto {
-
-namespace {
-
-uint8_t keySigCode(int value) {
-    return value < 0 ? 2 : static_cast<uint8_t>(value);
-}
-
-}  // namespace
 
 void Recorder::cmd_record_Click() {
     if (f_.cmd_record.caption() == "●")
@@ -22,7 +15,7 @@ void Recorder::cmd_record_Click() {
 }
 
 void Recorder::cmb_RecMax_Click() {
-    f_.recMaxEvents = f_.cmb_RecMax.selectedItemData();
+    capacity_ = f_.cmb_RecMax.selectedItemData();
     f_.setFocus(f_.Picture1);
 }
 
@@ -40,21 +33,10 @@ void Recorder::startRecording() {
             "녹음을 시작하시겠습니까?\n녹음은 최초의 키눌림으로부터 시작합니다.", "녹음 확인",
             MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes) {
         f_.isRecording = true;
-        f_.eventCount = 0;
-        f_.perfEvents.assign(static_cast<size_t>(std::max(f_.recMaxEvents, 0)) + 1, PerfEvent{});
-        f_.perfVersion = 4;
-        f_.snapSettings = {static_cast<uint8_t>(f_.cmb_key.listIndex()),
-                           static_cast<uint8_t>(f_.cmb_inst(0).listIndex()),
-                           static_cast<uint8_t>(f_.cmb_inst(1).listIndex()),
-                           static_cast<uint8_t>(f_.cmb_OctShift(0).listIndex()),
-                           static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex()),
-                           static_cast<uint8_t>(f_.cmb_volume(0).listIndex()),
-                           static_cast<uint8_t>(f_.cmb_volume(1).listIndex())};
-        f_.snapDamper = {static_cast<uint8_t>(f_.chk_damper(0).value()),
-                         static_cast<uint8_t>(f_.chk_damper(1).value())};
-        f_.snapKeySig[0] = keySigCode(f_.degreeAlterDirection());
-        for (size_t d = 0; d < 7; ++d)
-            f_.snapKeySig[1 + d] = keySigCode(f_.degreeAlter[d]);
+        performance_ = Performance{};
+        performance_.snapshot = takeSnapshot();
+        performance_.events.reserve(static_cast<size_t>(std::max(capacity_, 0)) + 1);
+        downRecorded_.fill(false);
         // Time stamps count from here on the monotonic clock: a wall-clock float loses its
         // milliseconds late in the day, and a clock change would break the gaps.
         startedAt_ = f_.services.monotonic.now();
@@ -65,15 +47,31 @@ void Recorder::startRecording() {
     f_.setFocus(f_.Picture1);
 }
 
+PerformanceSnapshot Recorder::takeSnapshot() const {
+    PerformanceSnapshot s;
+    s.settings = {static_cast<uint8_t>(f_.cmb_key.listIndex()),
+                  static_cast<uint8_t>(f_.cmb_inst(0).listIndex()),
+                  static_cast<uint8_t>(f_.cmb_inst(1).listIndex()),
+                  static_cast<uint8_t>(f_.cmb_OctShift(0).listIndex()),
+                  static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex()),
+                  static_cast<uint8_t>(f_.cmb_volume(0).listIndex()),
+                  static_cast<uint8_t>(f_.cmb_volume(1).listIndex())};
+    s.damper = {static_cast<uint8_t>(f_.chk_damper(0).value()),
+                static_cast<uint8_t>(f_.chk_damper(1).value())};
+    s.keySig[0] = keySigCode(f_.degreeAlterDirection());
+    for (size_t d = 0; d < 7; ++d)
+        s.keySig[1 + d] = keySigCode(f_.degreeAlter[d]);
+    // Each altered key with the note it plays now, under the settings just taken.
+    s.entries = alteredKeyEntries(f_);
+    return s;
+}
+
 void Recorder::stopRecording() {
     f_.isRecording = false;
     f_.form.setCaption("무토");
     f_.cmd_record.setCaption("●");
-    if (f_.eventCount < 1) {
-        f_.perfEvents.assign(1, PerfEvent{});
-    } else {
+    if (!performance_.events.empty()) {
         f_.performanceFiles().askPerformanceFileName(true);
-        f_.perfEvents.resize(static_cast<size_t>(f_.eventCount));
         f_.performanceFiles().resetPlayPositions();
     }
     setRecordingControlsEnabled(true);
@@ -82,13 +80,15 @@ void Recorder::stopRecording() {
 
 void Recorder::recordKeyEvent(int k, bool down) {
     if (!f_.isRecording) return;
-    size_t at = static_cast<size_t>(f_.eventCount);
-    if (f_.perfEvents.size() <= at) f_.perfEvents.resize(at + 1);
+    // A key-up whose key-down came before the recording (the Return that answered its question)
+    // is not part of it: the recording begins at the first key pressed.
+    const size_t key = static_cast<size_t>(k & 0xFF);
+    if (!down && !downRecorded_[key]) return;
+    downRecorded_[key] = down;
     const double t = f_.services.monotonic.now() - startedAt_;
-    f_.perfEvents[at] = PerfEvent{static_cast<int16_t>(k), static_cast<int16_t>(down ? 1 : 0),
-                                  static_cast<float>(t)};
-    ++f_.eventCount;
-    if (f_.eventCount > f_.recMaxEvents) {
+    performance_.events.push_back(PerfEvent{
+        static_cast<int16_t>(k), static_cast<int16_t>(down ? 1 : 0), static_cast<float>(t)});
+    if (performance_.eventCount() > capacity_) {
         f_.services.dialogs.messageBox("녹음 최대 길이를 초과하여 녹음을 중지합니다.", "안내",
                                        MsgButtons::Ok, MsgIcon::Information);
         cmd_record_Click();

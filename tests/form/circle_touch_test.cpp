@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "form/key_input.h"
+#include "performance/recorder.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -208,11 +209,11 @@ TEST_F(CircleTouchTest, ThePaletteChoosesOneColourOrTheRainbow) {
 
 TEST_F(CircleTouchTest, PlaybackInCircleModeGoesToTheRings) {
     Form1& f = circleMode();
-    f.perfEvents = {{int16_t(kQ), 1, 100.0f}, {int16_t(kQ), 0, 100.1f}};
-    f.eventCount = 2;
+    Performance p;
+    p.events = {{int16_t(kQ), 1, 100.0f}, {int16_t(kQ), 0, 100.1f}};
+    p.snapshot.settings = {0, 0, 0, 2, 2, 0, 0};
+    f.recorder().setPerformance(std::move(p));
     f.progressScale = 2;
-    f.snapSettings = {0, 0, 0, 2, 2, 0, 0};
-    f.snapKeySig = {1, 0, 0, 0, 0, 0, 0, 0};
     f.cmd_play.click();
     ASSERT_TRUE(f.isPlaying);
     EXPECT_EQ(f.focused(), &f.pic_CircleTouch);
@@ -260,9 +261,10 @@ std::string snapshot(Form1& f, const std::vector<uint32_t>& midi) {
         o << ' ' << f.cmb_inst(ch).listIndex() << ' ' << f.cmb_OctShift(ch).listIndex() << ' '
           << f.cmb_volume(ch).listIndex() << ' ' << f.chk_damper(ch).value();
     o << ' ' << f.chk_ESync.value() << ' ' << f.vbar_Effect(3).value();
-    o << "\nrec:" << f.isRecording << ' ' << f.eventCount;
-    for (int i = 0; i < f.eventCount && size_t(i) < f.perfEvents.size(); ++i)
-        o << ' ' << f.perfEvents[size_t(i)].keyCode << ':' << f.perfEvents[size_t(i)].isDown;
+    const Performance& p = f.recorder().performance();
+    o << "\nrec:" << f.isRecording << ' ' << p.eventCount();
+    for (const PerfEvent& e : p.events)
+        o << ' ' << e.keyCode << ':' << e.isDown;
     o << "\nshown:";
     f.shp_piano.forEach([&](Shape& s) { o << s.lit(); });
     f.lbl_note.forEach([&](Label& l) {
@@ -315,7 +317,7 @@ protected:
         if (recMax > 0) {
             f.isRecording = true;
             f.cmd_record.setCaption("■");
-            f.recMaxEvents = recMax;
+            f.recorder().setCapacity(recMax);
         }
         for (const Step& s : steps) {
             if (s.key == 0)

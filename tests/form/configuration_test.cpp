@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "form/configuration.h"
+#include "performance/recorder.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -83,7 +84,7 @@ TEST_F(ConfigTest, SavedOptionsComeBackAtTheNextStart) {
     EXPECT_EQ(g.form.tag(), dir + "/배경/하늘.jpg");
     EXPECT_EQ(g.chk_KeyOutline.value(), 0);
     EXPECT_FALSE(g.shp_key(65).bordered());  // the handler ran
-    EXPECT_EQ(g.recMaxEvents, 20000);
+    EXPECT_EQ(g.recorder().capacity(), 20000);
     EXPECT_EQ(g.vbar_Effect(0).value(), 90);
     EXPECT_EQ(g.cmd_AniGif.tag(), "/gifs/불꽃.gif");
     EXPECT_EQ(g.shp_key(65).borderColor(), rgb(1, 2, 3));  // applyColour ran

@@ -3,6 +3,7 @@
 #include "form/key_map.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
+#include "performance/recorder.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -157,24 +158,25 @@ TEST_F(FormTest, ControlKeysToggleDampersLinkAndSpeed) {
     EXPECT_EQ(f.lbl_effect(3).caption(), "x1.1");
     f.vbar_Effect(3).setValue(1);
     f.isRecording = true;
-    f.recMaxEvents = 100;
+    f.recorder().setCapacity(100);
     tap(kF11);  // refused at the top of the bar: nothing happens and nothing is recorded
     EXPECT_EQ(f.vbar_Effect(3).value(), 1);
-    EXPECT_EQ(f.eventCount, 1);  // only the key-up
+    // Neither the refused press nor its release.
+    EXPECT_EQ(f.recorder().performance().eventCount(), 0);
 }
 
 TEST_F(FormTest, NoteKeyWithShiftOrAltIsSilentButRecorded) {
     Form1& f = started();
     f.isRecording = true;
-    f.recMaxEvents = 100;
+    f.recorder().setCapacity(100);
     tap(kQ, 1);
     tap(kE, 4);
     EXPECT_TRUE(midi.sent.empty());
-    EXPECT_EQ(f.eventCount, 4);
-    EXPECT_EQ(f.perfEvents[0].keyCode, kQ);
-    EXPECT_EQ(f.perfEvents[0].isDown, 1);
-    EXPECT_EQ(f.perfEvents[1].isDown, 0);
-    EXPECT_FLOAT_EQ(f.perfEvents[0].time, 0.0f);
+    EXPECT_EQ(f.recorder().performance().eventCount(), 4);
+    EXPECT_EQ(f.recorder().performance().events[0].keyCode, kQ);
+    EXPECT_EQ(f.recorder().performance().events[0].isDown, 1);
+    EXPECT_EQ(f.recorder().performance().events[1].isDown, 0);
+    EXPECT_FLOAT_EQ(f.recorder().performance().events[0].time, 0.0f);
 }
 
 TEST_F(FormTest, AltNumberPadTypesAnInstrument) {
@@ -250,7 +252,7 @@ TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
 TEST_F(FormTest, NotesOutsideTheMidiRangeDoNothingAndDoNotStick) {
     Form1& f = started();
     f.isRecording = true;
-    f.recMaxEvents = 100;
+    f.recorder().setCapacity(100);
     f.keyNote[kQ] = 127;
     down(kSpace);
     down(kQ);
@@ -262,8 +264,8 @@ TEST_F(FormTest, NotesOutsideTheMidiRangeDoNothingAndDoNotStick) {
     EXPECT_TRUE(midi.sent.empty());
     tap(kQ);
     EXPECT_EQ(midi.take(), (Strings{"90 7F 7F", "80 7F 00"}));
-    EXPECT_EQ(f.eventCount,
-              2 + 1 + 2);  // Space down/up and the release; the refused press is not stored
+    // Space down/up and the tap; the refused press is not stored, nor its release.
+    EXPECT_EQ(f.recorder().performance().eventCount(), 2 + 2);
 }
 
 TEST_F(FormTest, NoteOffNamesTheSoundingNoteAfterTheMapChanged) {
@@ -280,12 +282,12 @@ TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
     Form1& f = started();
     f.isRecording = true;
     f.cmd_record.setCaption("■");
-    f.recMaxEvents = 2;
+    f.recorder().setCapacity(2);
     down(kA);
     down(kQ);
-    EXPECT_EQ(f.eventCount, 2);
+    EXPECT_EQ(f.recorder().performance().eventCount(), 2);
     down(kE);  // the third event exceeds the limit and is still stored
-    EXPECT_EQ(f.eventCount, 3);
+    EXPECT_EQ(f.recorder().performance().eventCount(), 3);
     EXPECT_FALSE(f.isRecording);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "녹음 최대 길이를 초과하여 녹음을 중지합니다.");
@@ -301,11 +303,11 @@ TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
 TEST_F(FormTest, KeysWithoutAShapeAreIgnoredCompletely) {
     Form1& f = started();
     f.isRecording = true;
-    f.recMaxEvents = 10;
+    f.recorder().setCapacity(10);
     tap(kTab);
     tap(121);  // F10
     tap(300);
-    EXPECT_EQ(f.eventCount, 0);
+    EXPECT_EQ(f.recorder().performance().eventCount(), 0);
     EXPECT_TRUE(midi.sent.empty());
 }
 

@@ -11,6 +11,7 @@
 
 #include "form/key_input.h"
 #include "formats/performance_file.h"
+#include "performance/recorder.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -41,17 +42,24 @@ protected:
     // changes nothing but what a test changes on purpose.
     void perform(std::vector<PerfEvent> events, uint8_t version = 4) {
         Form1& f = *form;
-        f.perfEvents = std::move(events);
-        f.eventCount = static_cast<int32_t>(f.perfEvents.size());
-        f.progressScale = f.eventCount;
-        f.perfVersion = version;
-        f.snapSettings = {
+        Performance p;
+        p.events = std::move(events);
+        p.version = version;
+        p.snapshot.settings = {
             uint8_t(f.cmb_key.listIndex()),         uint8_t(f.cmb_inst(0).listIndex()),
             uint8_t(f.cmb_inst(1).listIndex()),     uint8_t(f.cmb_OctShift(0).listIndex()),
             uint8_t(f.cmb_OctShift(1).listIndex()), uint8_t(f.cmb_volume(0).listIndex()),
             uint8_t(f.cmb_volume(1).listIndex())};
-        f.snapDamper = {uint8_t(f.chk_damper(0).value()), uint8_t(f.chk_damper(1).value())};
-        f.snapKeySig = {1, 0, 0, 0, 0, 0, 0, 0};
+        p.snapshot.damper = {uint8_t(f.chk_damper(0).value()), uint8_t(f.chk_damper(1).value())};
+        f.progressScale = p.eventCount();
+        f.recorder().setPerformance(std::move(p));
+    }
+    // Changes the performance in memory.
+    template <class Fn>
+    void edit(Fn&& fn) {
+        Performance p = form->recorder().performance();
+        fn(p);
+        form->recorder().setPerformance(std::move(p));
     }
     // Taps of Q at `gap` seconds from `t0`: down, up, down, up … (n events).
     static std::vector<PerfEvent> taps(int n, float t0, float gap) {
@@ -134,8 +142,8 @@ TEST_F(PlayerTest, StartAtOrBeyondTheEndPlaysTheLastEvent) {
 
 TEST_F(PlayerTest, ResumeAfterAPausePlaysTheNextEventAtOnceThenTheRecordedGaps) {
     Form1& f = ready();
-    f.currentPerfFile = "/nowhere/at/all/곡.vsp";  // unreadable: no altered keys, plays anyway
     perform(taps(6, 50.0f, 0.5f));
+    form->recorder().setPerformancePath("/nowhere/at/all/곡.vsp");
     play();
     EXPECT_EQ(f.form.caption(), "무토 - 곡.vsp[연주중]");
     time.advanceMs(1200);  // event 0 at 1.0 s
@@ -255,54 +263,40 @@ TEST_F(PlayerTest, OlderPerformancesGetTheirOctaveAndKeySignatureRestoredAsTheyK
     struct Row {
         uint8_t version;
         int octave0, octave1;
-        bool degreesRestored;
     };
-    for (const Row& r : {Row{3, 3, 2, true}, Row{4, 2, 2, true}, Row{2, 3, 2, false}}) {
+    for (const Row& r : {Row{3, 3, 2}, Row{4, 2, 2}, Row{2, 3, 2}}) {
         SCOPED_TRACE(int(r.version));
         Form1& f = ready();
         f.cmb_OctShift(0).setListIndex(0);
         f.cmb_OctShift(1).setListIndex(0);
         perform(taps(2, 1.0f, 0.5f), r.version);
-        f.snapSettings[3] = 2;
-        f.snapSettings[4] = 2;
-        f.snapKeySig = {2, 1, 0, 0, 0, 0, 0, 2};
+        edit([](Performance& p) {
+            p.snapshot.settings[3] = 2;
+            p.snapshot.settings[4] = 2;
+            p.snapshot.keySig = {2, 1, 0, 0, 0, 0, 0, 2};
+        });
         play();
         EXPECT_EQ(f.cmb_OctShift(0).listIndex(), r.octave0);
         EXPECT_EQ(f.cmb_OctShift(1).listIndex(), r.octave1);
-        if (r.degreesRestored) {
-            EXPECT_EQ(f.degreeAlterDirection(), -1);
-            EXPECT_EQ(f.degreeAlter, (std::array<int16_t, 7>{1, 0, 0, 0, 0, 0, -1}));
-            EXPECT_EQ(f.alteredDegreeCount, 2);
-            EXPECT_EQ(f.alteredDegrees[0], 0);
-            EXPECT_EQ(f.alteredDegrees[1], 6);
-            EXPECT_TRUE(f.shp_key(112).lit());
-            EXPECT_FALSE(f.shp_key(113).lit());
-            EXPECT_TRUE(f.shp_key(118).lit());
-        } else {
-            EXPECT_EQ(f.alteredDegreeCount, 0);
-            EXPECT_EQ(f.degreeAlterDirection(), 1);
-        }
+        EXPECT_EQ(f.degreeAlterDirection(), -1);
+        EXPECT_EQ(f.degreeAlter, (std::array<int16_t, 7>{1, 0, 0, 0, 0, 0, -1}));
+        EXPECT_EQ(f.alteredDegreeCount, 2);
+        EXPECT_EQ(f.alteredDegrees[0], 0);
+        EXPECT_EQ(f.alteredDegrees[1], 6);
+        EXPECT_TRUE(f.shp_key(112).lit());
+        EXPECT_FALSE(f.shp_key(113).lit());
+        EXPECT_TRUE(f.shp_key(118).lit());
         time.runUntilIdle(10s);
     }
 }
 
-TEST_F(PlayerTest, AlteredKeysComeFromTheFileAtEveryStart) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("muto_player_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    PerformanceFile file;
-    file.entries = {{kQ, 61, 's'}, {kW, 61, 'f'}, {7, 50, 's'}};  // key 7 has no caption
-    file.keySig = std::array<uint8_t, 8>{1, 0, 0, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> bytes = writePerformance(file);
-    const std::string good = (dir / "good.vsp").string(), cut = (dir / "cut.vsp").string();
-    std::ofstream(good, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 20);
-
+TEST_F(PlayerTest, AlteredKeysComeFromThePerformanceAtEveryStart) {
     Form1& f = ready();
     perform(taps(2, 1.0f, 0.5f));
+    // Key 7 has no caption: skipped.
+    edit([](Performance& p) { p.snapshot.entries = {{kQ, 61, 's'}, {kW, 61, 'f'}, {7, 50, 's'}}; });
     f.keyAlter[kE] = 1;  // an alteration made since: cleared by the start
-    f.currentPerfFile = good;
+    f.keyNote[kE] = 65;
     log.clear();
     play();
     EXPECT_EQ(f.keyNote[kQ], 61);
@@ -311,18 +305,10 @@ TEST_F(PlayerTest, AlteredKeysComeFromTheFileAtEveryStart) {
     EXPECT_EQ(f.keyAlter[kW], 61 - 62);
     EXPECT_EQ(f.lbl_KeyCaption(kW).tag(), "f");
     EXPECT_EQ(f.keyAlter[kE], 0);
+    EXPECT_EQ(f.keyNote[kE], 64);
     EXPECT_EQ(f.keyAlter[7], 0);
     time.runUntilIdle(10s);
     EXPECT_EQ(log.front().hex, "90 3D 7F");  // Q plays its altered note
-
-    f.currentPerfFile = cut;  // cut short: nothing applied, the playback goes on
-    play();
-    EXPECT_EQ(f.keyAlter[kQ], 0);
-    EXPECT_EQ(f.keyNote[kQ], 60);
-    EXPECT_EQ(f.lbl_KeyCaption(kQ).tag(), "");
-    EXPECT_TRUE(f.isPlaying);
-    time.runUntilIdle(10s);
-    fs::remove_all(dir);
 }
 
 TEST_F(PlayerTest, TheTransportShowsPlayingPausedAndIdle) {

@@ -5,6 +5,7 @@
 #include "form/midi.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
+#include "performance/recorder.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -29,7 +30,7 @@ TEST_F(FormTest, FirstStartDefaults) {
     EXPECT_EQ(f.chk_ESync.value(), 1);
     EXPECT_TRUE(f.chk_AniGif.enabled());
     EXPECT_EQ(f.cmb_RecMax.text(), "2000Key");
-    EXPECT_EQ(f.recMaxEvents, 4000);
+    EXPECT_EQ(f.recorder().capacity(), 4000);
     for (int ch = 0; ch < 2; ++ch) {
         EXPECT_EQ(f.cmb_inst(ch).listCount(), 128);
         EXPECT_EQ(f.cmb_inst(ch).text(), "0 Acoustic Grand Piano");

@@ -13,6 +13,7 @@
 #include "performance/performance_export.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
+#include "performance/recorder.h"
 #include "platform/midi/fluid_engine.h"
 #include "platform/midi/limiter.h"
 #include "platform/midi/offline_render.h"
@@ -119,21 +120,21 @@ protected:
             {kE, true},      {kE, false},    {kCtrl, false},  {kW, true},    {kAlt, true},
             {kW, true},      {kW, false},    {kAlt, false}};
         Form1& f = *form;
-        f.perfEvents.clear();
+        Performance p;
         float t = 3600.0f;
         for (auto [k, down] : keys) {
-            f.perfEvents.push_back({int16_t(k), int16_t(down), t});
+            p.events.push_back({int16_t(k), int16_t(down), t});
             t += 0.125f;
         }
-        f.eventCount = int32_t(f.perfEvents.size());
-        f.progressScale = f.eventCount;
-        f.perfVersion = 4;
         // The snapshot: B-flat major, channel 2 with program 40 an octave down at volume 105
-        // and its damper on, degree E sharpened; A altered through the key set.
-        f.snapSettings = {9, 0, 40, 2, 1, 0, 3};
-        f.snapDamper = {0, 1};
-        f.snapKeySig = {1, 0, 0, 1, 0, 0, 0, 0};
-        applyKeyEntries(f, {KeyEntry{uint8_t(kA), 70, 's'}});
+        // and its damper on, degree E sharpened; A altered through the key set, two semitones
+        // above its B-flat major note.
+        p.snapshot.settings = {9, 0, 40, 2, 1, 0, 3};
+        p.snapshot.damper = {0, 1};
+        p.snapshot.keySig = {1, 0, 0, 1, 0, 0, 0, 0};
+        p.snapshot.entries = {KeyEntry{uint8_t(kA), 46 + 22, 's'}};
+        f.progressScale = p.eventCount();
+        f.recorder().setPerformance(std::move(p));
         f.cmd_SavePlayPos(1).setTag("5");
     }
 
@@ -218,7 +219,7 @@ TEST_F(ExportPlaybackTest, FileExportsWhatTheWindowPlaysOfIt) {
     // The window opens it: its altered keys now come from the file, against the snapshot.
     dialogs.files = {vsp};
     form->performanceFiles().cmd_open_Click();
-    ASSERT_EQ(form->currentPerfFile, vsp);
+    ASSERT_EQ(form->recorder().performance().path, vsp);
     auto fromFile = performanceFromFile(vsp);
     ASSERT_TRUE(fromFile);
     const auto capture = capturePlayback(*fromFile);
@@ -239,7 +240,7 @@ TEST_F(ExportPlaybackTest, SaveDialogOffersMidiAndWritesItAtomically) {
     EXPECT_EQ(smf->tracks.size(), 3u);
     EXPECT_TRUE(dialogs.boxes.empty());
     // A MIDI file never becomes the performance's file.
-    EXPECT_EQ(form->currentPerfFile, "");
+    EXPECT_EQ(form->recorder().performance().path, "");
 
     form->performanceFiles().cmd_save_Click();
     ASSERT_EQ(dialogs.boxes.size(), 1u);

@@ -30,6 +30,14 @@ protected:
         down(vk, shift);
         up(vk, shift);
     }
+    // Raises a key a semitone in the key-set editing mode (Space held), which is then left.
+    void raiseKey(int vk) {
+        form->chk_KeysetMode.setValue(1);
+        down(32);
+        tap(vk);
+        up(32);
+        form->chk_KeysetMode.setValue(0);
+    }
 
     FakeServices fakes;
     FakeMidi& midi = fakes.midi;

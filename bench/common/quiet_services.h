@@ -22,9 +22,9 @@ struct StampingMidi : MidiDevice {
 // Everything but the picture loader, which each benchmark chooses.
 struct QuietServices {
     Services with(PictureLoader& pictures, std::string programDir) {
-        return Services{midi,       fakes.dialogs, fakes.time,
-                        fakes.time, fakes.time,    fakes.downloader,
-                        fakes.leds, pictures,      std::move(programDir)};
+        return Services{midi,       fakes.dialogs,        fakes.time,
+                        fakes.time, fakes.downloader,     fakes.leds,
+                        pictures,   std::move(programDir)};
     }
     StampingMidi midi;
     test::FakeServices fakes;

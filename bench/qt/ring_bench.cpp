@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
     muto::qt::SteadyClock steady;
     muto::Services services = quiet.with(pictures, MUTO_BENCH_PROGRAM_DIR);
     muto::Services real{
-        services.midi, services.dialogs,  services.clock,     steady, timers, services.downloader,
-        services.leds, services.pictures, services.programDir};
+        services.midi,     services.dialogs,   steady, timers, services.downloader, services.leds,
+        services.pictures, services.programDir};
     muto::Form1 form(real);
     if (!form.load()) return 1;
     auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, quiet.fakes.leds);

@@ -58,9 +58,8 @@ bool runOnce(int run) {
     muto::qt::QtTimerFactory timers;
     muto::test::FakeServices fakes;
     StampingMidi midi(clock);
-    muto::Form1 form(muto::Services{midi, fakes.dialogs, fakes.time, clock, timers,
-                                    fakes.downloader, fakes.leds, fakes.pictures,
-                                    "/nonexistent/muto-bench"});
+    muto::Form1 form(muto::Services{midi, fakes.dialogs, clock, timers, fakes.downloader,
+                                    fakes.leds, fakes.pictures, "/nonexistent/muto-bench"});
     if (!form.load()) return false;
     form.show();
 

@@ -122,7 +122,6 @@ int main(int argc, char** argv) {
 
     qt::QtDialogs dialogs;
     qt::QtPictureLoader pictures;
-    qt::SystemClock clock;
     qt::SteadyClock monotonic;
     qt::QtTimerFactory timers;
     qt::QtDownloader downloader;
@@ -131,8 +130,7 @@ int main(int argc, char** argv) {
     // the repeats to the key translation.
     x11::enableDetectableAutoRepeatForQtApplication();
 
-    Form1 form(
-        Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures, programDir});
+    Form1 form(Services{*midi, dialogs, monotonic, timers, downloader, leds, pictures, programDir});
     // A MIDI output that cannot be opened has been reported by the form; the window never shows.
     if (!form.load()) return 1;
 

@@ -24,7 +24,7 @@ std::unique_ptr<Timer> ManualTimers::createTimer(TimerKind kind) {
 }
 
 double ManualTimers::secondsSinceMidnight() {
-    return std::fmod(wallOrigin + now(), 86400.0);
+    return std::fmod(wallOrigin + static_cast<double>(nowUs_ - startUs_) / 1e6, 86400.0);
 }
 
 ManualTimer* ManualTimers::nextDue(int64_t until) {

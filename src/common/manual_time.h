@@ -41,9 +41,11 @@ private:
 // One manual time line for the monotonic clock, the wall clock and the timers.
 class ManualTimers : public TimerFactory, public MonotonicClock, public Clock {
 public:
+    // The clock starts at `startUs` microseconds.
+    explicit ManualTimers(int64_t startUs = 0) : nowUs_(startUs), startUs_(startUs) {}
     std::unique_ptr<Timer> createTimer(TimerKind kind) override;
     double now() override { return static_cast<double>(nowUs_) / 1e6; }
-    // The wall clock: `wallOrigin` seconds since midnight at manual time 0, wrapping at midnight.
+    // The wall clock: `wallOrigin` seconds since midnight at the start, wrapping at midnight.
     double secondsSinceMidnight() override;
 
     // Moves time forward, firing every timer that falls due on the way in due order; a
@@ -69,6 +71,7 @@ private:
     friend class ManualTimer;
     ManualTimer* nextDue(int64_t until);
     int64_t nowUs_ = 0;
+    int64_t startUs_ = 0;
     uint64_t arming_ = 0;
     std::vector<ManualTimer*> timers_;
 };

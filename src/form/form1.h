@@ -43,7 +43,6 @@ constexpr int kAltMask = 4;
 struct Services {
     MidiDevice& midi;
     Dialogs& dialogs;
-    Clock& clock;  // the wall clock
     MonotonicClock& monotonic;
     TimerFactory& timers;
     Downloader& downloader;
@@ -166,7 +165,6 @@ public:
     std::array<int16_t, 256> keyNoteSign{};
     std::array<uint8_t, 256> keyMarker{};
     uint8_t nextMarker = 0;
-    std::array<uint8_t, 256> keyboardState{};
     std::array<int16_t, 7> scaleSteps{};
     std::array<std::string, 7> solfegeNames{};
     std::array<int16_t, 15> sigDegreeShift{};

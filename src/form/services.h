@@ -67,13 +67,6 @@ public:
     virtual void setNumLock(bool on) = 0;
 };
 
-// Lets pending window events run (the window system's message pump).
-class EventPump {
-public:
-    virtual ~EventPump() = default;
-    virtual void processEvents() = 0;
-};
-
 enum class PictureStatus { Ok, Missing, Invalid };
 
 // Checks that a file can be shown as a picture (BMP, JPEG or GIF).

@@ -8,7 +8,7 @@ namespace muto {
 struct PerfEvent {
     int16_t keyCode = 0;
     int16_t isDown = 0;  // non-zero: the key went down
-    float time = 0;      // seconds since local midnight
+    float time = 0;      // seconds from the start of the recording (older files: of the day)
 };
 
 }  // namespace muto

@@ -99,7 +99,7 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     NoDownloads downloads;
     NoLeds leds;
     NoPictures pictures;
-    Form1 f(Services{midi, dialogs, time, time, time, downloads, leds, pictures, kNoProgramDir});
+    Form1 f(Services{midi, dialogs, time, time, downloads, leds, pictures, kNoProgramDir});
     f.load();
 
     // The performance as the window holds it after opening the file or recording it.

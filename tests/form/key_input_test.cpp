@@ -167,8 +167,8 @@ TEST_F(FormTest, ControlKeysToggleDampersLinkAndSpeed) {
 
 TEST_F(FormTest, NoteKeyWithShiftOrAltIsSilentButRecorded) {
     Form1& f = started();
-    f.isRecording = true;
-    f.recorder().setCapacity(100);
+    dialogs.answers.push_back(MsgResult::Yes);
+    f.cmd_record.click();
     tap(kQ, 1);
     tap(kE, 4);
     EXPECT_TRUE(midi.sent.empty());

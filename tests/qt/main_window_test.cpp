@@ -69,8 +69,8 @@ protected:
     test::FakeMidi& midi = fakes.midi;
     test::FakeLeds& leds = fakes.leds;
     QtPictureLoader pictures;
-    Form1 form{Services{midi, fakes.dialogs, fakes.time, fakes.time, fakes.time, fakes.downloader,
-                        leds, pictures, "/nonexistent-muto-dir"}};
+    Form1 form{Services{midi, fakes.dialogs, fakes.time, fakes.time, fakes.downloader, leds,
+                        pictures, "/nonexistent-muto-dir"}};
     std::unique_ptr<MainWindow> window;
 };
 

@@ -64,8 +64,8 @@ protected:
     QTemporaryDir dir;
     test::FakeServices fakes;
     QtPictureLoader pictures;
-    Form1 form{Services{fakes.midi, fakes.dialogs, fakes.time, fakes.time, fakes.time,
-                        fakes.downloader, fakes.leds, pictures, "/nonexistent-muto-dir"}};
+    Form1 form{Services{fakes.midi, fakes.dialogs, fakes.time, fakes.time, fakes.downloader,
+                        fakes.leds, pictures, "/nonexistent-muto-dir"}};
     std::unique_ptr<MainWindow> window;
 };
 

@@ -134,8 +134,8 @@ private:
 // Every service, with fakes, on one manual time line.
 struct FakeServices {
     Services services(std::string programDir = "/opt/muto") {
-        return Services{
-            midi, dialogs, time, time, time, downloader, leds, pictures, std::move(programDir)};
+        return Services{midi,       dialogs, time,     time,
+                        downloader, leds,    pictures, std::move(programDir)};
     }
     FakeMidi midi;
     FakeDialogs dialogs;

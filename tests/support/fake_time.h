@@ -7,6 +7,12 @@
 namespace muto::test {
 
 using FakeTimer = ManualTimer;
-using FakeTimers = ManualTimers;
+
+// Starts far from 0, so that a time taken from the clock rather than from the start of what it
+// measures shows (a float of it loses its milliseconds).
+class FakeTimers : public ManualTimers {
+public:
+    FakeTimers() : ManualTimers(int64_t{1'000'000} * 1'000'000) {}
+};
 
 }  // namespace muto::test

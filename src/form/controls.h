@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "form/vk.h"
+#include "instrument/vk.h"
 
 namespace muto {
 

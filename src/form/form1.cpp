@@ -52,6 +52,7 @@ constexpr int kAllNotesOff = 123;
 Form1::Form1(Services s)
     : services(std::move(s)),
       midi_(std::make_unique<MidiOut>(*this)),
+      instrument_(std::make_unique<Instrument>([this](uint32_t m) { midi_->send(m); })),
       keyMap_(std::make_unique<KeyMap>(*this)),
       channels_(std::make_unique<ChannelControls>(*this)),
       keys_(std::make_unique<KeyInput>(*this)),

@@ -13,6 +13,7 @@
 #include "form/control_array.h"
 #include "form/controls.h"
 #include "form/services.h"
+#include "instrument/instrument.h"
 
 namespace muto {
 
@@ -31,9 +32,6 @@ class Configuration;
 class VisualOptions;
 class HelpWindow;
 class GifControl;
-
-// The marker of a key that is not held; distinct from every alteration -2..+2.
-constexpr int16_t kNotHeld = INT16_MIN;
 
 // Shift bits passed with key events.
 constexpr int kShiftMask = 1;
@@ -155,17 +153,10 @@ public:
 
     // --- Shared state ---------------------------------------------------------------------
     int32_t midiOutHandle = 0;
-    std::array<uint8_t, 256> keyNote{};
-    std::array<int16_t, 256> keyAlter{};
-    std::array<int16_t, 256> heldAlter{};
-    // The note a held key sounded at its key-down; its note-off names this note even when the
-    // key map changed while the key was held.
-    std::array<int16_t, 256> heldNote{};
     std::array<int16_t, 256> keyStaffTop{};
     std::array<int16_t, 256> keyNoteSign{};
     std::array<uint8_t, 256> keyMarker{};
     uint8_t nextMarker = 0;
-    std::array<int16_t, 7> scaleSteps{};
     std::array<std::string, 7> solfegeNames{};
     std::array<int16_t, 15> sigDegreeShift{};
     Colour pressColor = 0;
@@ -179,13 +170,7 @@ public:
     std::array<int16_t, 2> typedProgram{};
     float playSpeed = 0;
 
-    // Modifiers and degree accidentals of the key input.
-    bool sharpHeld = false;
-    bool flatHeld = false;
     bool keyAlterEditMode = false;
-    std::array<int16_t, 7> degreeAlter{};
-    std::array<int16_t, 7> alteredDegrees{};
-    int16_t alteredDegreeCount = 0;
 
     // The direction a newly switched-on degree accidental takes: the number in the Tag of the
     // "#/b" legend over Esc.
@@ -203,6 +188,7 @@ public:
 
     // --- Handler classes ------------------------------------------------------------------
     MidiOut& midi() { return *midi_; }
+    Instrument& instrument() { return *instrument_; }
     KeyMap& keyMap() { return *keyMap_; }
     ChannelControls& channels() { return *channels_; }
     KeyInput& keys() { return *keys_; }
@@ -229,6 +215,7 @@ private:
     Control* focused_ = nullptr;
     ControlObserver* observer_ = nullptr;
     std::unique_ptr<MidiOut> midi_;
+    std::unique_ptr<Instrument> instrument_;
     std::unique_ptr<KeyMap> keyMap_;
     std::unique_ptr<ChannelControls> channels_;
     std::unique_ptr<KeyInput> keys_;

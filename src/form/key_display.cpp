@@ -97,7 +97,7 @@ void KeyDisplay::showNoteMarker(int keyCode, int accidental) {
 
 void KeyDisplay::refreshDegreeLabel(int d) {
     if (d < 0 || d > 6) return;
-    int alter = f_.degreeAlter[static_cast<size_t>(d)];
+    int alter = f_.instrument().degreeAlter[static_cast<size_t>(d)];
     bool sharp = alter > 0 || (alter == 0 && f_.degreeAlterDirection() > 0);
     std::string name = f_.chk_CaptionKor.value() == 1 ? f_.solfegeNames[static_cast<size_t>(d)]
                                                       : std::to_string(d + 1);
@@ -107,7 +107,8 @@ void KeyDisplay::refreshDegreeLabel(int d) {
 void KeyDisplay::chk_caption_Click() {
     bool show = f_.chk_caption.value() == 1;
     f_.lbl_KeyCaption.forEach([&](Label& cap) {
-        if (f_.keyNote[static_cast<size_t>(cap.index() & 0xFF)] != 0) cap.setVisible(show);
+        if (f_.instrument().keyNote[static_cast<size_t>(cap.index() & 0xFF)] != 0)
+            cap.setVisible(show);
     });
     for (int i = 0; i < 12; ++i)
         if (f_.Label1.exists(i)) f_.Label1(i).setVisible(show);
@@ -117,7 +118,7 @@ void KeyDisplay::chk_caption_Click() {
 void KeyDisplay::chk_CaptionKor_Click() {
     bool bold = f_.chk_CaptionKor.value() == 0;
     f_.lbl_KeyCaption.forEach([&](Label& cap) {
-        int note = f_.keyNote[static_cast<size_t>(cap.index() & 0xFF)];
+        int note = f_.instrument().keyNote[static_cast<size_t>(cap.index() & 0xFF)];
         if (note == 0) return;
         cap.setFontBold(bold);
         cap.setCaption(noteCaption(note, cap.tag() == "s"));

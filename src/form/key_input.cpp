@@ -7,7 +7,7 @@
 #include "form/key_display.h"
 #include "form/midi.h"
 #include "form/startup.h"
-#include "form/vk.h"
+#include "instrument/vk.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
@@ -30,7 +30,7 @@ size_t ix(int k) {
 }  // namespace
 
 bool KeyInput::isHeld(int k) const {
-    return f_.heldAlter[ix(k)] != kNotHeld;
+    return f_.instrument().isHeld(k);
 }
 
 void KeyInput::Picture1_GotFocus() {
@@ -66,27 +66,12 @@ void KeyInput::keyDown(InputSurface surface, int k, int shift) {
 bool KeyInput::playNote(InputSurface surface, int k, KeyRole role) {
     // A key without a note (Backspace, until key-set editing raises it) sounds and shows
     // nothing; its press is still recorded.
-    if (f_.keyNote[ix(k)] == 0) return true;
-    int a = f_.sharpHeld ? 1 : (f_.flatHeld ? -1 : 0);
-    if (f_.alteredDegreeCount > 0) {
-        int t = f_.cmb_key.selectedItemData();
-        int r = (f_.keyNote[ix(k)] - t) % 12;
-        for (int i = 0; i < f_.alteredDegreeCount && i < 7; ++i) {
-            int d = f_.alteredDegrees[static_cast<size_t>(i)];
-            if (r == f_.scaleSteps[static_cast<size_t>(d)]) {
-                a += f_.degreeAlter[static_cast<size_t>(d)];
-                break;
-            }
-        }
-    }
-    int n = f_.keyNote[ix(k)] + a;
-    auto msg = noteOnMsg(channelOf(role), n);
+    if (f_.instrument().keyNote[ix(k)] == 0) return true;
     // A note outside 0..127 cannot be sent: the press ends without effect and the key does not
     // become held, so its release cannot leave anything behind.
-    if (!msg) return false;
-    f_.heldAlter[ix(k)] = static_cast<int16_t>(a);
-    f_.heldNote[ix(k)] = static_cast<int16_t>(n);
-    f_.midi().send(*msg);
+    const auto struck = f_.instrument().press(k, channelOf(role));
+    if (!struck) return false;
+    const int n = struck->note, a = struck->alter;
     const bool keyboard = surface == InputSurface::Keyboard;
     if (keyboard)
         f_.shp_key(k).setLit(true);
@@ -101,42 +86,42 @@ bool KeyInput::playNote(InputSurface surface, int k, KeyRole role) {
 
 void KeyInput::editKeySet(int k) {
     size_t i = ix(k);
-    if (f_.sharpHeld) {
-        if (f_.keyNote[i] >= 107) return;
-        f_.keyNote[i] = static_cast<uint8_t>(f_.keyNote[i] + 1);
-        f_.keyAlter[i] = static_cast<int16_t>(f_.keyAlter[i] + 1);
+    if (f_.instrument().sharpHeld) {
+        if (f_.instrument().keyNote[i] >= 107) return;
+        f_.instrument().keyNote[i] = static_cast<uint8_t>(f_.instrument().keyNote[i] + 1);
+        f_.instrument().keyAlter[i] = static_cast<int16_t>(f_.instrument().keyAlter[i] + 1);
         Label& cap = f_.display().keyCaption(k);
-        cap.setCaption(f_.display().noteCaption(f_.keyNote[i], true));
+        cap.setCaption(f_.display().noteCaption(f_.instrument().keyNote[i], true));
         cap.setTag("s");
-    } else if (f_.flatHeld) {
-        if (f_.keyNote[i] == 0) return;
-        f_.keyNote[i] = static_cast<uint8_t>(f_.keyNote[i] - 1);
-        f_.keyAlter[i] = static_cast<int16_t>(f_.keyAlter[i] - 1);
+    } else if (f_.instrument().flatHeld) {
+        if (f_.instrument().keyNote[i] == 0) return;
+        f_.instrument().keyNote[i] = static_cast<uint8_t>(f_.instrument().keyNote[i] - 1);
+        f_.instrument().keyAlter[i] = static_cast<int16_t>(f_.instrument().keyAlter[i] - 1);
         Label& cap = f_.display().keyCaption(k);
-        cap.setCaption(f_.display().noteCaption(f_.keyNote[i], false));
+        cap.setCaption(f_.display().noteCaption(f_.instrument().keyNote[i], false));
         cap.setTag("f");
     } else {
         return;
     }
-    f_.keyStaffTop[i] = f_.display().staffTopOf(f_.keyNote[i], k);
+    f_.keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
 }
 
 void KeyInput::clearDegreeAccidentals(bool allDegrees) {
     if (allDegrees) {
         for (int d = 0; d < 7; ++d) {
             f_.shp_key(kF1 + d).setLit(false);
-            f_.degreeAlter[static_cast<size_t>(d)] = 0;
+            f_.instrument().degreeAlter[static_cast<size_t>(d)] = 0;
             f_.display().refreshDegreeLabel(d);
         }
     } else {
-        for (int i = 0; i < f_.alteredDegreeCount && i < 7; ++i) {
-            int d = f_.alteredDegrees[static_cast<size_t>(i)];
+        for (int i = 0; i < f_.instrument().alteredDegreeCount && i < 7; ++i) {
+            int d = f_.instrument().alteredDegrees[static_cast<size_t>(i)];
             f_.shp_key(kF1 + d).setLit(false);
-            f_.degreeAlter[static_cast<size_t>(d)] = 0;
+            f_.instrument().degreeAlter[static_cast<size_t>(d)] = 0;
             f_.display().refreshDegreeLabel(d);
         }
     }
-    f_.alteredDegreeCount = 0;
+    f_.instrument().alteredDegreeCount = 0;
 }
 
 bool KeyInput::stepList(int which, int ch, int delta) {
@@ -148,7 +133,7 @@ bool KeyInput::stepList(int which, int ch, int delta) {
 }
 
 void KeyInput::typeProgramDigit(int digit) {
-    int16_t& typed = f_.typedProgram[f_.flatHeld ? 0 : 1];
+    int16_t& typed = f_.typedProgram[f_.instrument().flatHeld ? 0 : 1];
     if (typed < 0)
         typed = static_cast<int16_t>(digit);
     else if (typed < 100)
@@ -161,11 +146,11 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
     // Whatever the shift state.
     switch (k) {
         case kCtrl:
-            f_.flatHeld = true;
-            f_.heldAlter[ix(k)] = 0;
+            f_.instrument().flatHeld = true;
+            f_.instrument().heldAlter[ix(k)] = 0;
             if (keyboard) lightCtrl(true);
-            if (f_.sharpHeld) {
-                f_.sharpHeld = false;
+            if (f_.instrument().sharpHeld) {
+                f_.instrument().sharpHeld = false;
                 if (keyboard) f_.shp_key(kSpace).setLit(false);
             }
             return true;
@@ -175,13 +160,13 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
             return true;
         case kSpace:
             if (keyboard) f_.shp_key(kSpace).setLit(true);
-            f_.sharpHeld = true;
-            f_.heldAlter[ix(k)] = 0;
-            if (f_.flatHeld) {
-                f_.flatHeld = false;
+            f_.instrument().sharpHeld = true;
+            f_.instrument().heldAlter[ix(k)] = 0;
+            if (f_.instrument().flatHeld) {
+                f_.instrument().flatHeld = false;
                 if (keyboard) lightCtrl(false);
             }
-            if (f_.alteredDegreeCount > 0) clearDegreeAccidentals(false);
+            if (f_.instrument().alteredDegreeCount > 0) clearDegreeAccidentals(false);
             return true;
         case kF8:
             return f_.chk_damper(0).setValue(f_.chk_damper(0).value() == 1 ? 0 : 1);
@@ -192,15 +177,17 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
     }
     if (isDegreeKey(k)) {
         size_t d = static_cast<size_t>(degreeOf(k));
-        if (f_.degreeAlter[d] != 0) {
-            f_.degreeAlter[d] = static_cast<int16_t>(-f_.degreeAlter[d]);
+        if (f_.instrument().degreeAlter[d] != 0) {
+            f_.instrument().degreeAlter[d] = static_cast<int16_t>(-f_.instrument().degreeAlter[d]);
             f_.display().refreshDegreeLabel(static_cast<int>(d));
-        } else if (f_.alteredDegreeCount < 7) {
-            f_.degreeAlter[d] = static_cast<int16_t>(f_.degreeAlterDirection());
+        } else if (f_.instrument().alteredDegreeCount < 7) {
+            f_.instrument().degreeAlter[d] = static_cast<int16_t>(f_.degreeAlterDirection());
             f_.shp_key(k).setLit(true);
             f_.shp_key(k).setBackColor(f_.pressColor);
-            f_.alteredDegrees[static_cast<size_t>(f_.alteredDegreeCount)] = static_cast<int16_t>(d);
-            ++f_.alteredDegreeCount;
+            f_.instrument()
+                .alteredDegrees[static_cast<size_t>(f_.instrument().alteredDegreeCount)] =
+                static_cast<int16_t>(d);
+            ++f_.instrument().alteredDegreeCount;
         }
         return true;
     }
@@ -299,13 +286,13 @@ void KeyInput::keyUp(InputSurface surface, int k, int /*shift*/) {
     if (!isNoteRole(role)) {
         switch (k) {
             case kSpace:
-                f_.sharpHeld = false;
-                f_.heldAlter[i] = kNotHeld;
+                f_.instrument().sharpHeld = false;
+                f_.instrument().heldAlter[i] = kNotHeld;
                 if (keyboard) f_.shp_key(kSpace).setLit(false);
                 break;
             case kCtrl:
-                f_.flatHeld = false;
-                f_.heldAlter[i] = kNotHeld;
+                f_.instrument().flatHeld = false;
+                f_.instrument().heldAlter[i] = kNotHeld;
                 if (keyboard) lightCtrl(false);
                 break;
             case kAlt:
@@ -314,11 +301,8 @@ void KeyInput::keyUp(InputSurface surface, int k, int /*shift*/) {
             default:
                 break;
         }
-    } else if (isHeld(k)) {
-        int n = f_.heldNote[i];
-        if (auto msg = noteOffMsg(channelOf(role), n)) f_.midi().send(*msg);
-        f_.display().setPianoKeyLit(n, false);
-        f_.heldAlter[i] = kNotHeld;
+    } else if (const auto n = f_.instrument().release(k, channelOf(role))) {
+        f_.display().setPianoKeyLit(*n, false);
         if (keyboard) f_.shp_key(k).setLit(false);
         f_.lbl_note(f_.keyMarker[i] % 10).setVisible(false);
         if (keyboard) f_.shp_BScr.setLit(true);

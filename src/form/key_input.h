@@ -2,7 +2,7 @@
 // semitone modifiers and the F1-F7 degree accidentals, key-set editing, and the shortcut keys.
 #pragma once
 
-#include "form/vk.h"
+#include "instrument/vk.h"
 
 namespace muto {
 

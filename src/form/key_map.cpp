@@ -75,9 +75,10 @@ std::span<const KeySignature> keySignatures() {
 }
 
 void KeyMap::buildKeyGroup(int group, int base) {
+    f_.instrument().setTransposition(f_.cmb_key.selectedItemData());
     for (const NaturalKey& k : keyGroupLayout(group)) {
-        int note = k.note + base + f_.keyAlter[k.vk];
-        f_.keyNote[k.vk] = (note >= 0 && note <= 255) ? static_cast<uint8_t>(note) : 0;
+        int note = k.note + base + f_.instrument().keyAlter[k.vk];
+        f_.instrument().keyNote[k.vk] = (note >= 0 && note <= 255) ? static_cast<uint8_t>(note) : 0;
     }
 }
 
@@ -93,19 +94,20 @@ void KeyMap::rebuildBothGroups() {
 
 void KeyMap::refreshKeyStaffTops() {
     for (int k = 0; k < 256; ++k) {
-        if (f_.keyNote[static_cast<size_t>(k)] != 0)
+        if (f_.instrument().keyNote[static_cast<size_t>(k)] != 0)
             f_.keyStaffTop[static_cast<size_t>(k)] =
-                f_.display().staffTopOf(f_.keyNote[static_cast<size_t>(k)], k);
+                f_.display().staffTopOf(f_.instrument().keyNote[static_cast<size_t>(k)], k);
     }
 }
 
 void KeyMap::resetKeyCaptions() {
     f_.shp_key.forEach([&](Shape& s) {
         int i = s.index();
-        if (f_.keyNote[static_cast<size_t>(i)] == 0) return;
+        if (f_.instrument().keyNote[static_cast<size_t>(i)] == 0) return;
         Label* cap = f_.lbl_KeyCaption.find(i);
         if (!cap) return;
-        cap->setCaption(f_.display().noteCaption(f_.keyNote[static_cast<size_t>(i)], false));
+        cap->setCaption(
+            f_.display().noteCaption(f_.instrument().keyNote[static_cast<size_t>(i)], false));
         cap->setTag("");
     });
 }
@@ -113,11 +115,12 @@ void KeyMap::resetKeyCaptions() {
 void KeyMap::refreshKeyCaptions() {
     f_.shp_key.forEach([&](Shape& s) {
         int i = s.index();
-        if (f_.keyNote[static_cast<size_t>(i)] == 0) return;
+        if (f_.instrument().keyNote[static_cast<size_t>(i)] == 0) return;
         Label* cap = f_.lbl_KeyCaption.find(i);
         if (!cap) return;
         bool preferSharp = cap->tag() == "s";
-        cap->setCaption(f_.display().noteCaption(f_.keyNote[static_cast<size_t>(i)], preferSharp));
+        cap->setCaption(
+            f_.display().noteCaption(f_.instrument().keyNote[static_cast<size_t>(i)], preferSharp));
     });
 }
 
@@ -149,7 +152,7 @@ void KeyMap::cmb_OctShift_Click(int group) {
 }
 
 void KeyMap::cmd_KeySetDefault_Click() {
-    f_.keyAlter.fill(0);
+    f_.instrument().keyAlter.fill(0);
     // A key outside both groups has no note of its own; one raised in key-set editing
     // (Backspace) goes back to none, and its caption with it.
     std::array<bool, 256> inGroup{};
@@ -157,8 +160,8 @@ void KeyMap::cmd_KeySetDefault_Click() {
         for (const NaturalKey& k : keyGroupLayout(g))
             inGroup[k.vk] = true;
     for (size_t k = 0; k < 256; ++k) {
-        if (inGroup[k] || f_.keyNote[k] == 0) continue;
-        f_.keyNote[k] = 0;
+        if (inGroup[k] || f_.instrument().keyNote[k] == 0) continue;
+        f_.instrument().keyNote[k] = 0;
         if (Label* cap = f_.lbl_KeyCaption.find(static_cast<int>(k))) {
             cap->setCaption("");
             cap->setTag("");

@@ -21,7 +21,8 @@ std::vector<KeyEntry> alteredKeyEntries(Form1& f) {
         const std::string& t = cap.tag();
         if (t != "s" && t != "f") return;
         const int k = cap.index() & 0xFF;
-        entries.push_back({static_cast<uint8_t>(k), f.keyNote[static_cast<size_t>(k)], t[0]});
+        entries.push_back(
+            {static_cast<uint8_t>(k), f.instrument().keyNote[static_cast<size_t>(k)], t[0]});
     });
     return entries;
 }
@@ -31,8 +32,8 @@ void applyKeyEntries(Form1& f, const std::vector<KeyEntry>& entries) {
         Label* cap = f.lbl_KeyCaption.find(e.keyCode);
         if (!cap) continue;
         const size_t k = e.keyCode;
-        f.keyAlter[k] = static_cast<int16_t>(e.note - f.keyNote[k]);
-        f.keyNote[k] = e.note;
+        f.instrument().keyAlter[k] = static_cast<int16_t>(e.note - f.instrument().keyNote[k]);
+        f.instrument().keyNote[k] = e.note;
         cap->setCaption(f.display().noteCaption(e.note, e.flag == 's'));
         cap->setTag(std::string(1, e.flag));
         f.keyStaffTop[k] = f.display().staffTopOf(e.note, e.keyCode);

@@ -5,19 +5,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "instrument/midi_message.h"
+
 namespace muto {
 
 class Form1;
-
-// Packs a short message: data-2 × 65536 + data-1 × 256 + status.
-constexpr uint32_t packShortMsg(int status, int data1, int data2 = 0) {
-    return static_cast<uint32_t>(data2) * 65536u + static_cast<uint32_t>(data1) * 256u +
-           static_cast<uint32_t>(status);
-}
-
-// A note message for channel 0 or 1, or nothing when the note cannot be sent (outside 0..127).
-std::optional<uint32_t> noteOnMsg(int channel, int note);
-std::optional<uint32_t> noteOffMsg(int channel, int note);
 
 class MidiOut {
 public:

@@ -42,7 +42,6 @@ void Startup::fillLists() {
         f_.cmb_inst(0).addItem(item);
         f_.cmb_inst(1).addItem(item);
     }
-    f_.heldAlter.fill(kNotHeld);
     for (int v = 120; v >= 10; v -= 5) {
         f_.cmb_volume(0).addItem(std::to_string(v));
         f_.cmb_volume(1).addItem(std::to_string(v));
@@ -72,7 +71,6 @@ void Startup::makeDefaultSelections() {
 }
 
 void Startup::fillTables() {
-    f_.scaleSteps = {0, 2, 4, 5, 7, 9, 11};
     f_.solfegeNames = {"도", "레", "미", "파", "솔", "라", "시"};
     f_.sigDegreeShift = {0, 4, 1, -2, 2, -1, 3, 0, 3, -1, 2, -2, 1, 4, 0};
     f_.circleColors.fill(f_.lbl_CircleColor(9).backColor());
@@ -104,7 +102,7 @@ bool Startup::Form_Unload() {
 void Startup::createKeyCaptions() {
     f_.shp_key.forEach([&](Shape& s) {
         int i = s.index();
-        int note = f_.keyNote[static_cast<size_t>(i)];
+        int note = f_.instrument().keyNote[static_cast<size_t>(i)];
         if (note == 0) return;
         Label& cap = f_.display().keyCaption(i);
         cap.setCaption(f_.display().noteCaption(note, false));

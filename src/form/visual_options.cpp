@@ -20,7 +20,8 @@ void VisualOptions::applyColour(int which, Colour colour) {
             break;
         case 1:
             f_.lbl_KeyCaption.forEach([&](Label& l) {
-                if (f_.keyNote[static_cast<size_t>(l.index() & 0xFF)] != 0) l.setForeColor(colour);
+                if (f_.instrument().keyNote[static_cast<size_t>(l.index() & 0xFF)] != 0)
+                    l.setForeColor(colour);
             });
             f_.Label1.forEach([&](Label& l) {
                 if (l.index() < 12) l.setForeColor(colour);
@@ -29,7 +30,7 @@ void VisualOptions::applyColour(int which, Colour colour) {
         case 2: {
             f_.pressColor = f_.lbl_Color(2).backColor();
             for (int d = 0; d < 7; ++d)
-                if (f_.degreeAlter[static_cast<size_t>(d)] != 0)
+                if (f_.instrument().degreeAlter[static_cast<size_t>(d)] != 0)
                     f_.shp_key(vk::kF1 + d).setBackColor(f_.pressColor);
             f_.shp_piano.forEach([&](Shape& s) { s.setBackColor(f_.pressColor); });
             f_.shp_key.forEach([&](Shape& s) {
@@ -38,7 +39,7 @@ void VisualOptions::applyColour(int which, Colour colour) {
                 if (*role != KeyRole::DegreeKey && *role != KeyRole::Control)
                     s.setBackColor(f_.pressColor);
                 if (*role == KeyRole::DegreeKey && vk::isDegreeKey(s.index()) &&
-                    f_.degreeAlter[static_cast<size_t>(vk::degreeOf(s.index()))] != 0)
+                    f_.instrument().degreeAlter[static_cast<size_t>(vk::degreeOf(s.index()))] != 0)
                     s.setLit(true);
             });
             if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);

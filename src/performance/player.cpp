@@ -12,7 +12,7 @@
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/key_set_files.h"
-#include "form/vk.h"
+#include "instrument/vk.h"
 #include "performance/recorder.h"
 
 namespace muto {
@@ -178,20 +178,16 @@ void Player::prepare() {
 }
 
 void Player::restoreDegreeAccidentals() {
-    f_.alteredDegreeCount = 0;
     const std::array<uint8_t, 8>& keySig = playing_.snapshot.keySig;
     f_.setDegreeAlterDirection(keySig[0] == 2 ? -1 : 1);
+    std::array<int16_t, 7> alter{};
+    // Codes: 0 none, 1 sharp, 2 flat; anything else is no accidental.
+    for (size_t d = 0; d < 7; ++d)
+        alter[d] = static_cast<int16_t>(keySig[1 + d] == 2 ? -1 : (keySig[1 + d] == 1 ? 1 : 0));
+    f_.instrument().setDegreeAccidentals(alter);
     for (int d = 0; d < 7; ++d) {
-        // Codes: 0 none, 1 sharp, 2 flat; anything else is no accidental.
-        int c = keySig[static_cast<size_t>(1 + d)];
-        int alter = c == 2 ? -1 : (c == 1 ? 1 : 0);
-        f_.degreeAlter[static_cast<size_t>(d)] = static_cast<int16_t>(alter);
         f_.display().refreshDegreeLabel(d);
-        if (Shape* key = f_.shp_key.find(kF1 + d)) key->setLit(alter != 0);
-        if (alter != 0) {
-            f_.alteredDegrees[static_cast<size_t>(f_.alteredDegreeCount)] = static_cast<int16_t>(d);
-            ++f_.alteredDegreeCount;
-        }
+        if (Shape* key = f_.shp_key.find(kF1 + d)) key->setLit(alter[static_cast<size_t>(d)] != 0);
     }
 }
 
@@ -232,9 +228,9 @@ void Player::onTimer() {
             playShiftState_ = kShiftMask;
         else if (k == kAlt)
             playShiftState_ = kAltMask;
-        bool wasHeld = f_.keys().isHeld(k);
+        bool wasHeld = f_.instrument().isHeld(k);
         keyDown(k, playShiftState_);
-        if (!wasHeld && f_.keys().isHeld(k)) playbackHeld_[static_cast<size_t>(k)] = true;
+        if (!wasHeld && f_.instrument().isHeld(k)) playbackHeld_[static_cast<size_t>(k)] = true;
     } else {
         if (k == kShift || k == kAlt) playShiftState_ = 0;
         keyUp(k, playShiftState_);
@@ -277,7 +273,7 @@ void Player::finish() {
         // cut off at its capacity with keys held): those keys are released; the user's own
         // held keys go on sounding.
         for (int k = 0; k < 256; ++k)
-            if (playbackHeld_[static_cast<size_t>(k)] && f_.keys().isHeld(k)) keyUp(k, 0);
+            if (playbackHeld_[static_cast<size_t>(k)] && f_.instrument().isHeld(k)) keyUp(k, 0);
     }
     playbackHeld_.fill(false);
     f_.form.setCaption("무토");
@@ -414,20 +410,21 @@ void Player::clearKeyOverrides() {
         const int k = s.index();
         if (k < 0 || k > 255) return;
         const size_t i = static_cast<size_t>(k);
-        if (f_.keyNote[i] == 0) return;
+        if (f_.instrument().keyNote[i] == 0) return;
         Label* cap = f_.lbl_KeyCaption.find(k);
         if (cap) cap->setTag("");
-        if (f_.keyAlter[i] == 0) return;
+        if (f_.instrument().keyAlter[i] == 0) return;
         // The key plays its natural note again, and shows it.
-        const int natural = f_.keyNote[i] - f_.keyAlter[i];
-        f_.keyNote[i] = natural > 0 && natural <= 255 ? static_cast<uint8_t>(natural) : 0;
-        f_.keyAlter[i] = 0;
-        if (f_.keyNote[i] == 0) {
+        const int natural = f_.instrument().keyNote[i] - f_.instrument().keyAlter[i];
+        f_.instrument().keyNote[i] =
+            natural > 0 && natural <= 255 ? static_cast<uint8_t>(natural) : 0;
+        f_.instrument().keyAlter[i] = 0;
+        if (f_.instrument().keyNote[i] == 0) {
             if (cap) cap->setCaption("");
             return;
         }
-        if (cap) cap->setCaption(f_.display().noteCaption(f_.keyNote[i], false));
-        f_.keyStaffTop[i] = f_.display().staffTopOf(f_.keyNote[i], k);
+        if (cap) cap->setCaption(f_.display().noteCaption(f_.instrument().keyNote[i], false));
+        f_.keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
     });
 }
 

@@ -60,7 +60,7 @@ PerformanceSnapshot Recorder::takeSnapshot() const {
                 static_cast<uint8_t>(f_.chk_damper(1).value())};
     s.keySig[0] = keySigCode(f_.degreeAlterDirection());
     for (size_t d = 0; d < 7; ++d)
-        s.keySig[1 + d] = keySigCode(f_.degreeAlter[d]);
+        s.keySig[1 + d] = keySigCode(f_.instrument().degreeAlter[d]);
     // Each altered key with the note it plays now, under the settings just taken.
     s.entries = alteredKeyEntries(f_);
     return s;

@@ -249,13 +249,14 @@ std::string snapshot(Form1& f, const std::vector<uint32_t>& midi) {
         o << std::hex << m << ' ';
     o << std::dec << "\nkeys:";
     for (int k = 0; k < 256; ++k)
-        o << int(f.keyNote[size_t(k)]) << ',' << f.keyAlter[size_t(k)] << ','
-          << f.heldAlter[size_t(k)] << ',' << f.keyStaffTop[size_t(k)] << ' ';
-    o << "\nmods:" << f.sharpHeld << f.flatHeld << f.keyAlterEditMode << ' '
-      << f.degreeAlterDirection() << ' ' << f.alteredDegreeCount << ' ' << f.typedProgram[0] << ' '
-      << f.typedProgram[1];
+        o << int(f.instrument().keyNote[size_t(k)]) << ',' << f.instrument().keyAlter[size_t(k)]
+          << ',' << f.instrument().heldAlter[size_t(k)] << ',' << f.keyStaffTop[size_t(k)] << ' ';
+    o << "\nmods:" << f.instrument().sharpHeld << f.instrument().flatHeld << f.keyAlterEditMode
+      << ' ' << f.degreeAlterDirection() << ' ' << f.instrument().alteredDegreeCount << ' '
+      << f.typedProgram[0] << ' ' << f.typedProgram[1];
     for (int d = 0; d < 7; ++d)
-        o << ' ' << f.degreeAlter[size_t(d)] << '/' << f.alteredDegrees[size_t(d)];
+        o << ' ' << f.instrument().degreeAlter[size_t(d)] << '/'
+          << f.instrument().alteredDegrees[size_t(d)];
     o << "\nlists:" << f.cmb_key.listIndex();
     for (int ch = 0; ch < 2; ++ch)
         o << ' ' << f.cmb_inst(ch).listIndex() << ' ' << f.cmb_OctShift(ch).listIndex() << ' '

@@ -64,7 +64,7 @@ TEST_F(FormTest, StaffPositionsWithSharpAndFlatNotation) {
 TEST_F(FormTest, MarkerTextsShowTheSoundingAccidental) {
     Form1& f = started();
     constexpr int kA = 65, kSpace = 32, kCtrl = 17;
-    f.keyNote[kA] = 49;  // a raised key written as a sharp
+    f.instrument().keyNote[kA] = 49;  // a raised key written as a sharp
     f.lbl_KeyCaption(kA).setTag("s");
     f.keyMap().refreshKeyStaffTops();
     down(kSpace);
@@ -88,9 +88,10 @@ TEST_F(FormTest, CaptionAndOutlineOptions) {
     f.lbl_KeyCaption.forEach([](Label& l) { EXPECT_FALSE(l.visible()); });
     for (int i = 0; i < 12; ++i)
         EXPECT_FALSE(f.Label1(i).visible());
-    f.keyNote[8] = 0;
+    f.instrument().keyNote[8] = 0;
     f.chk_caption.setValue(1);
-    f.lbl_KeyCaption.forEach([&](Label& l) { EXPECT_EQ(l.visible(), f.keyNote[l.index()] != 0); });
+    f.lbl_KeyCaption.forEach(
+        [&](Label& l) { EXPECT_EQ(l.visible(), f.instrument().keyNote[l.index()] != 0); });
     for (int i = 0; i < 12; ++i)
         EXPECT_TRUE(f.Label1(i).visible());
     f.chk_KeyOutline.setValue(0);

@@ -61,8 +61,8 @@ TEST_F(FormTest, SpaceRaisesCtrlLowersAndTheNewerWins) {
     tap(kA);
     EXPECT_EQ(midi.take(), (Strings{"90 30 7F", "80 30 00"}));
     EXPECT_FALSE(f.shp_img(12).lit());
-    EXPECT_FALSE(f.sharpHeld);
-    EXPECT_FALSE(f.flatHeld);
+    EXPECT_FALSE(f.instrument().sharpHeld);
+    EXPECT_FALSE(f.instrument().flatHeld);
 }
 
 TEST_F(FormTest, EscF3CtrlLowersTheThirdDegreeByTwo) {
@@ -86,7 +86,7 @@ TEST_F(FormTest, DegreeAccidentalsMatchByRemainderInActivationOrder) {
     Form1& f = started();
     tap(kF1);  // sharp on degree 1 (C)
     tap(kF3);  // sharp on degree 3 (E)
-    EXPECT_EQ(f.alteredDegreeCount, 2);
+    EXPECT_EQ(f.instrument().alteredDegreeCount, 2);
     tap(kK);  // C
     tap(kE);  // E (note 64)
     tap(kF);  // F: no accidental
@@ -96,7 +96,7 @@ TEST_F(FormTest, DegreeAccidentalsMatchByRemainderInActivationOrder) {
     EXPECT_EQ(f.Label1(5).caption(), "b1");
     tap(kK);
     EXPECT_EQ(midi.take(), (Strings{"90 3B 7F", "80 3B 00"}));
-    f.keyNote[kE] = 63;  // between the second and third degree: no accidental applies
+    f.instrument().keyNote[kE] = 63;  // between the second and third degree: no accidental applies
     tap(kE);
     EXPECT_EQ(midi.take(), (Strings{"90 3F 7F", "80 3F 00"}));
     f.cmb_key.setListIndex(1);  // G major: transposition 7, degree 1 is G
@@ -104,7 +104,7 @@ TEST_F(FormTest, DegreeAccidentalsMatchByRemainderInActivationOrder) {
     EXPECT_EQ(midi.take(), (Strings{"90 36 7F", "80 36 00"}));
     down(kSpace);  // Space clears the degree accidentals
     up(kSpace);
-    EXPECT_EQ(f.alteredDegreeCount, 0);
+    EXPECT_EQ(f.instrument().alteredDegreeCount, 0);
     EXPECT_FALSE(f.shp_key(kF1).lit());
     EXPECT_FALSE(f.shp_key(kF3).lit());
     EXPECT_EQ(f.Label1(5).caption(), "#1");
@@ -113,14 +113,14 @@ TEST_F(FormTest, DegreeAccidentalsMatchByRemainderInActivationOrder) {
 TEST_F(FormTest, HoldingAFKeyTogglesItsDirectionOnEveryRepeat) {
     Form1& f = started();
     down(kF1);
-    EXPECT_EQ(f.degreeAlter[0], 1);
+    EXPECT_EQ(f.instrument().degreeAlter[0], 1);
     down(kF1);
-    EXPECT_EQ(f.degreeAlter[0], -1);
+    EXPECT_EQ(f.instrument().degreeAlter[0], -1);
     EXPECT_EQ(f.Label1(5).caption(), "b1");
     down(kF1);
-    EXPECT_EQ(f.degreeAlter[0], 1);
+    EXPECT_EQ(f.instrument().degreeAlter[0], 1);
     up(kF1);
-    EXPECT_EQ(f.alteredDegreeCount, 1);
+    EXPECT_EQ(f.instrument().alteredDegreeCount, 1);
 }
 
 TEST_F(FormTest, ShiftAndAltShortcutsDriveTheLists) {
@@ -212,8 +212,8 @@ TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
     tap(kA);
     up(kSpace);
     EXPECT_TRUE(midi.sent.empty());
-    EXPECT_EQ(f.keyNote[kA], 49);
-    EXPECT_EQ(f.keyAlter[kA], 1);
+    EXPECT_EQ(f.instrument().keyNote[kA], 49);
+    EXPECT_EQ(f.instrument().keyAlter[kA], 1);
     EXPECT_EQ(f.lbl_KeyCaption(kA).caption(), ".#1");
     EXPECT_EQ(f.lbl_KeyCaption(kA).tag(), "s");
     EXPECT_EQ(f.keyStaffTop[kA], 62 + 28);  // drawn on the C step with a sharp
@@ -222,23 +222,23 @@ TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
     tap(kA);
     tap(kA);
     up(kCtrl);
-    EXPECT_EQ(f.keyNote[kA], 47);
+    EXPECT_EQ(f.instrument().keyNote[kA], 47);
     EXPECT_EQ(f.lbl_KeyCaption(kA).tag(), "f");
     // Limits: 107 cannot go up, 0 cannot go down; nothing sounds either way.
-    f.keyNote[kQ] = 107;
+    f.instrument().keyNote[kQ] = 107;
     down(kSpace);
     tap(kQ);
     up(kSpace);
-    EXPECT_EQ(f.keyNote[kQ], 107);
+    EXPECT_EQ(f.instrument().keyNote[kQ], 107);
     down(kCtrl);
     tap(kBackspace);
     up(kCtrl);
-    EXPECT_EQ(f.keyNote[kBackspace], 0);
+    EXPECT_EQ(f.instrument().keyNote[kBackspace], 0);
     // Backspace raised from nothing gets a note and a caption.
     down(kSpace);
     tap(kBackspace);
     up(kSpace);
-    EXPECT_EQ(f.keyNote[kBackspace], 1);
+    EXPECT_EQ(f.instrument().keyNote[kBackspace], 1);
     EXPECT_TRUE(f.lbl_KeyCaption.exists(kBackspace));
     EXPECT_TRUE(midi.sent.empty());
     // Without a modifier a key in key-set mode does nothing.
@@ -253,7 +253,7 @@ TEST_F(FormTest, NotesOutsideTheMidiRangeDoNothingAndDoNotStick) {
     Form1& f = started();
     f.isRecording = true;
     f.recorder().setCapacity(100);
-    f.keyNote[kQ] = 127;
+    f.instrument().keyNote[kQ] = 127;
     down(kSpace);
     down(kQ);
     EXPECT_TRUE(midi.sent.empty());
@@ -327,7 +327,7 @@ TEST_F(FormTest, LosingTheFocusReleasesHeldKeys) {
     down(kSpace);
     f.focusLost();
     EXPECT_EQ(midi.take(), (Strings{"90 3C 7F", "91 3C 7F", "80 3C 00", "81 3C 00"}));
-    EXPECT_FALSE(f.sharpHeld);
+    EXPECT_FALSE(f.instrument().sharpHeld);
     EXPECT_FALSE(f.keys().isHeld(kSpace));
 }
 

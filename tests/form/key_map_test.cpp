@@ -14,24 +14,24 @@ constexpr int kLeft = 37, kPad1 = 97, kPageUp = 33, kEnter = 13;
 
 TEST_F(FormTest, DefaultKeyMap) {
     Form1& f = started();
-    EXPECT_EQ(f.keyNote[kA], 48);
-    EXPECT_EQ(f.keyNote[kK], 60);
-    EXPECT_EQ(f.keyNote[kQ], 60);
-    EXPECT_EQ(f.keyNote[k1], 72);
-    EXPECT_EQ(f.keyNote[kBackslash], 93);
-    EXPECT_EQ(f.keyNote[kZ], 36);
-    EXPECT_EQ(f.keyNote[kLeft], 48);
-    EXPECT_EQ(f.keyNote[kPad1], 60);
-    EXPECT_EQ(f.keyNote[kPageUp], 93);
-    EXPECT_EQ(f.keyNote[kEnter], 59);
-    EXPECT_EQ(f.keyNote[kBackspace], 0);
+    EXPECT_EQ(f.instrument().keyNote[kA], 48);
+    EXPECT_EQ(f.instrument().keyNote[kK], 60);
+    EXPECT_EQ(f.instrument().keyNote[kQ], 60);
+    EXPECT_EQ(f.instrument().keyNote[k1], 72);
+    EXPECT_EQ(f.instrument().keyNote[kBackslash], 93);
+    EXPECT_EQ(f.instrument().keyNote[kZ], 36);
+    EXPECT_EQ(f.instrument().keyNote[kLeft], 48);
+    EXPECT_EQ(f.instrument().keyNote[kPad1], 60);
+    EXPECT_EQ(f.instrument().keyNote[kPageUp], 93);
+    EXPECT_EQ(f.instrument().keyNote[kEnter], 59);
+    EXPECT_EQ(f.instrument().keyNote[kBackspace], 0);
     int mapped = 0;
     for (int k = 0; k < 256; ++k)
-        mapped += f.keyNote[k] != 0;
+        mapped += f.instrument().keyNote[k] != 0;
     EXPECT_EQ(mapped, 73);
     // Only keys with a note-key shape are ever mapped.
     for (int k = 0; k < 256; ++k)
-        if (f.keyNote[k] != 0) {
+        if (f.instrument().keyNote[k] != 0) {
             EXPECT_TRUE(isNoteRole(*f.shp_key(k).role())) << k;
         }
 }
@@ -47,54 +47,54 @@ TEST_F(FormTest, EveryKeySignatureTransposesBothGroupsAndShowsItsPicture) {
         EXPECT_LE(t, 7);
         for (int g = 0; g < 2; ++g)
             for (const NaturalKey& k : keyGroupLayout(g))
-                EXPECT_EQ(f.keyNote[k.vk], k.note + t) << i;
+                EXPECT_EQ(f.instrument().keyNote[k.vk], k.note + t) << i;
         EXPECT_EQ(f.Picture1.picture(), std::string("/opt/muto/") + pictures[i] + ".gif");
     }
     f.cmb_key.setListIndex(1);  // G major: the home row plays G A B C D E F#
-    EXPECT_EQ(f.keyNote[kA], 55);
+    EXPECT_EQ(f.instrument().keyNote[kA], 55);
     f.cmb_key.setListIndex(3);  // A major is three semitones down
-    EXPECT_EQ(f.keyNote[kA], 45);
+    EXPECT_EQ(f.instrument().keyNote[kA], 45);
     EXPECT_TRUE(midi.sent.empty());
 }
 
 TEST_F(FormTest, OctaveShiftIsPerGroup) {
     Form1& f = started();
     f.cmb_OctShift(1).setListIndex(3);  // "+1"
-    EXPECT_EQ(f.keyNote[kPad1], 72);
-    EXPECT_EQ(f.keyNote[kA], 48);
+    EXPECT_EQ(f.instrument().keyNote[kPad1], 72);
+    EXPECT_EQ(f.instrument().keyNote[kA], 48);
     f.cmb_OctShift(0).setListIndex(0);  // "-2"
-    EXPECT_EQ(f.keyNote[kA], 24);
-    EXPECT_EQ(f.keyNote[kZ], 12);
+    EXPECT_EQ(f.instrument().keyNote[kA], 24);
+    EXPECT_EQ(f.instrument().keyNote[kZ], 12);
     f.cmb_key.setListIndex(11);  // -4: the lowest reachable note is 36 - 24 - 4
-    EXPECT_EQ(f.keyNote[kZ], 8);
+    EXPECT_EQ(f.instrument().keyNote[kZ], 8);
 }
 
 TEST_F(FormTest, KeySetAlterationSurvivesRebuildsUntilReset) {
     Form1& f = started();
-    f.keyAlter[kA] = 1;
-    f.keyNote[kA] += 1;
+    f.instrument().keyAlter[kA] = 1;
+    f.instrument().keyNote[kA] += 1;
     f.lbl_KeyCaption(kA).setTag("s");
     f.cmb_OctShift(0).setListIndex(3);
-    EXPECT_EQ(f.keyNote[kA], 61);
+    EXPECT_EQ(f.instrument().keyNote[kA], 61);
     EXPECT_EQ(f.lbl_KeyCaption(kA).caption(), "#1");  // the sharp spelling is kept
     f.cmb_key.setListIndex(2);
-    EXPECT_EQ(f.keyNote[kA], 63);
+    EXPECT_EQ(f.instrument().keyNote[kA], 63);
     f.cmd_KeySetDefault.click();
-    EXPECT_EQ(f.keyNote[kA], 62);
-    EXPECT_EQ(f.keyAlter[kA], 0);
+    EXPECT_EQ(f.instrument().keyNote[kA], 62);
+    EXPECT_EQ(f.instrument().keyAlter[kA], 0);
     EXPECT_EQ(f.lbl_KeyCaption(kA).tag(), "");
     EXPECT_EQ(f.focused(), &f.Picture1);
 }
 
 TEST_F(FormTest, AGroupNoteOutsideAByteLeavesOnlyThatKeyUnmapped) {
     Form1& f = started();
-    f.keyAlter[kA] = 250;
-    f.keyAlter[kZ] = -40;
+    f.instrument().keyAlter[kA] = 250;
+    f.instrument().keyAlter[kZ] = -40;
     f.keyMap().rebuildBothGroups();
-    EXPECT_EQ(f.keyNote[kA], 0);
-    EXPECT_EQ(f.keyNote[kZ], 0);
-    EXPECT_EQ(f.keyNote[83], 50);  // S, next to A, is unaffected
-    EXPECT_EQ(f.keyNote[kPad1], 60);
+    EXPECT_EQ(f.instrument().keyNote[kA], 0);
+    EXPECT_EQ(f.instrument().keyNote[kZ], 0);
+    EXPECT_EQ(f.instrument().keyNote[83], 50);  // S, next to A, is unaffected
+    EXPECT_EQ(f.instrument().keyNote[kPad1], 60);
 }
 
 TEST_F(FormTest, AMissingKeySignaturePictureLeavesAnEmptyStaff) {
@@ -102,7 +102,7 @@ TEST_F(FormTest, AMissingKeySignaturePictureLeavesAnEmptyStaff) {
     pictures.missing.insert("/opt/muto/s2r.gif");
     f.cmb_key.setListIndex(2);
     EXPECT_EQ(f.Picture1.picture(), "");
-    EXPECT_EQ(f.keyNote[kA], 50);
+    EXPECT_EQ(f.instrument().keyNote[kA], 50);
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 

@@ -279,10 +279,10 @@ TEST_F(PlayerTest, OlderPerformancesGetTheirOctaveAndKeySignatureRestoredAsTheyK
         EXPECT_EQ(f.cmb_OctShift(0).listIndex(), r.octave0);
         EXPECT_EQ(f.cmb_OctShift(1).listIndex(), r.octave1);
         EXPECT_EQ(f.degreeAlterDirection(), -1);
-        EXPECT_EQ(f.degreeAlter, (std::array<int16_t, 7>{1, 0, 0, 0, 0, 0, -1}));
-        EXPECT_EQ(f.alteredDegreeCount, 2);
-        EXPECT_EQ(f.alteredDegrees[0], 0);
-        EXPECT_EQ(f.alteredDegrees[1], 6);
+        EXPECT_EQ(f.instrument().degreeAlter, (std::array<int16_t, 7>{1, 0, 0, 0, 0, 0, -1}));
+        EXPECT_EQ(f.instrument().alteredDegreeCount, 2);
+        EXPECT_EQ(f.instrument().alteredDegrees[0], 0);
+        EXPECT_EQ(f.instrument().alteredDegrees[1], 6);
         EXPECT_TRUE(f.shp_key(112).lit());
         EXPECT_FALSE(f.shp_key(113).lit());
         EXPECT_TRUE(f.shp_key(118).lit());
@@ -295,18 +295,18 @@ TEST_F(PlayerTest, AlteredKeysComeFromThePerformanceAtEveryStart) {
     perform(taps(2, 1.0f, 0.5f));
     // Key 7 has no caption: skipped.
     edit([](Performance& p) { p.snapshot.entries = {{kQ, 61, 's'}, {kW, 61, 'f'}, {7, 50, 's'}}; });
-    f.keyAlter[kE] = 1;  // an alteration made since: cleared by the start
-    f.keyNote[kE] = 65;
+    f.instrument().keyAlter[kE] = 1;  // an alteration made since: cleared by the start
+    f.instrument().keyNote[kE] = 65;
     log.clear();
     play();
-    EXPECT_EQ(f.keyNote[kQ], 61);
-    EXPECT_EQ(f.keyAlter[kQ], 1);
+    EXPECT_EQ(f.instrument().keyNote[kQ], 61);
+    EXPECT_EQ(f.instrument().keyAlter[kQ], 1);
     EXPECT_EQ(f.lbl_KeyCaption(kQ).tag(), "s");
-    EXPECT_EQ(f.keyAlter[kW], 61 - 62);
+    EXPECT_EQ(f.instrument().keyAlter[kW], 61 - 62);
     EXPECT_EQ(f.lbl_KeyCaption(kW).tag(), "f");
-    EXPECT_EQ(f.keyAlter[kE], 0);
-    EXPECT_EQ(f.keyNote[kE], 64);
-    EXPECT_EQ(f.keyAlter[7], 0);
+    EXPECT_EQ(f.instrument().keyAlter[kE], 0);
+    EXPECT_EQ(f.instrument().keyNote[kE], 64);
+    EXPECT_EQ(f.instrument().keyAlter[7], 0);
     time.runUntilIdle(10s);
     EXPECT_EQ(log.front().hex, "90 3D 7F");  // Q plays its altered note
 }

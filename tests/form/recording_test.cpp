@@ -260,12 +260,12 @@ TEST_F(RecordingTest, KeySetsSaveAndLoad) {
     f.cmd_KeysetOpen.click();
     EXPECT_EQ(dialogs.requests.back().title, "키설정 열기");
     EXPECT_EQ(f.cmb_key.listIndex(), 0);
-    EXPECT_EQ(f.keyNote[kQ], 61);
-    EXPECT_EQ(f.keyAlter[kQ], 1);
+    EXPECT_EQ(f.instrument().keyNote[kQ], 61);
+    EXPECT_EQ(f.instrument().keyAlter[kQ], 1);
     EXPECT_EQ(f.lbl_KeyCaption(kQ).tag(), "s");
     EXPECT_EQ(f.lbl_KeyCaption(kQ).caption(), f.display().noteCaption(61, true));
     EXPECT_EQ(f.lbl_KeyCaption(kW).tag(), "");
-    EXPECT_EQ(f.keyAlter[kW], 0);
+    EXPECT_EQ(f.instrument().keyAlter[kW], 0);
     midi.take();
     tap(kQ);
     EXPECT_EQ(midi.take(), (Strings{"90 3D 7F", "80 3D 00"}));
@@ -287,7 +287,7 @@ TEST_F(RecordingTest, KeySetFilesThatDoNotFitAreReadAsFarAsTheyGo) {
     EXPECT_EQ(f.cmb_OctShift(0).listIndex(), 1);
     EXPECT_EQ(f.cmb_OctShift(1).listIndex(), 3);
     EXPECT_FALSE(f.lbl_KeyCaption.exists(200));
-    EXPECT_EQ(f.keyNote[kQ], 62);
+    EXPECT_EQ(f.instrument().keyNote[kQ], 62);
     EXPECT_EQ(f.lbl_KeyCaption(kQ).tag(), "f");
 }
 
@@ -298,9 +298,9 @@ TEST_F(RecordingTest, ResetReturnsARaisedBackspaceToNoNote) {
     tap(kBackspace);
     up(32);
     f.chk_KeysetMode.setValue(0);
-    ASSERT_EQ(f.keyNote[kBackspace], 1);
+    ASSERT_EQ(f.instrument().keyNote[kBackspace], 1);
     f.cmd_KeySetDefault.click();
-    EXPECT_EQ(f.keyNote[kBackspace], 0);
+    EXPECT_EQ(f.instrument().keyNote[kBackspace], 0);
     EXPECT_EQ(f.lbl_KeyCaption(kBackspace).caption(), "");
     midi.take();
     tap(kBackspace);  // no note: nothing sounds, nothing lights

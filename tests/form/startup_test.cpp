@@ -56,7 +56,7 @@ TEST_F(FormTest, FirstStartDefaults) {
     EXPECT_EQ(f.img_ControlPanel.picture(), "/opt/muto/ControlPanel.gif");
     EXPECT_EQ(f.Picture1.picture(), "/opt/muto/cmr.gif");
     for (int k = 0; k < 256; ++k)
-        EXPECT_EQ(f.heldAlter[k], kNotHeld);
+        EXPECT_EQ(f.instrument().heldAlter[k], kNotHeld);
 }
 
 TEST_F(FormTest, HighlightsAreResetAndKeyShapesTakeThePressColour) {
@@ -80,7 +80,7 @@ TEST_F(FormTest, EveryMappedKeyHasACaptionAndBackspaceHasNone) {
     int captions = 0;
     f.lbl_KeyCaption.forEach([&](Label& l) {
         ++captions;
-        EXPECT_NE(f.keyNote[l.index()], 0);
+        EXPECT_NE(f.instrument().keyNote[l.index()], 0);
         EXPECT_TRUE(l.visible());
         EXPECT_EQ(l.geometry().left, f.shp_key(l.index()).geometry().left);
         EXPECT_EQ(l.geometry().top, f.shp_key(l.index()).geometry().top + 10);

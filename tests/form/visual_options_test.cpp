@@ -48,7 +48,7 @@ TEST_F(FormTest, ColourSwatchCancelledChangesNothingChosenRecolours) {
 TEST_F(FormTest, PressColourRelightsTheDegreeKeysThatCarryAnAccidental) {
     Form1& f = started();
     tap(vk::kF1 + 2);  // an accidental on degree 2
-    ASSERT_NE(f.degreeAlter[2], 0);
+    ASSERT_NE(f.instrument().degreeAlter[2], 0);
     f.shp_key(vk::kF1 + 2).setLit(false);
     dialogs.chosenColour = rgb(1, 2, 3);
     f.lbl_Color(2).onClick();

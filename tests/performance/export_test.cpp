@@ -9,7 +9,7 @@
 
 #include "app/export_command.h"
 #include "form/key_set_files.h"
-#include "form/vk.h"
+#include "instrument/vk.h"
 #include "performance/performance_export.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"

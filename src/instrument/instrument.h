@@ -1,0 +1,63 @@
+// The instrument: which note every PC key plays (the key map with its alterations), the keys
+// held and the notes they sound, the Space/Ctrl semitone modifiers and the scale-degree
+// accidentals, and the MIDI note messages. It knows no window: the input surfaces, the player
+// and the exports play it by key code.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace muto {
+
+// The marker of a key that is not held; distinct from every alteration -2..+2.
+constexpr int16_t kNotHeld = INT16_MIN;
+
+class Instrument {
+public:
+    using Send = std::function<void(uint32_t message)>;
+    explicit Instrument(Send send);
+
+    // A key's note and the alteration it was struck with.
+    struct Struck {
+        int note;
+        int alter;
+    };
+    // Sounds key k on channel `channel` (0 or 1): its note, raised by Space or lowered by Ctrl,
+    // and moved by the accidental of its scale degree. Nothing sounds, and the key does not
+    // become held, when the note would fall outside 0..127.
+    std::optional<Struck> press(int k, int channel);
+    // Ends the note held key k sounds; the note, or nothing when the key is not held.
+    std::optional<int> release(int k, int channel);
+    bool isHeld(int k) const;
+
+    // The transposition of the key signature in effect: the scale degrees count from it.
+    void setTransposition(int semitones) { transposition_ = semitones; }
+    // Puts accidentals (-1, 0, +1) on the scale degrees; the altered ones are kept in ascending
+    // degree order.
+    void setDegreeAccidentals(const std::array<int16_t, 7>& alter);
+
+    // The key map: the note of each key code (0: none) and its key-set alteration.
+    std::array<uint8_t, 256> keyNote{};
+    std::array<int16_t, 256> keyAlter{};
+    // The alteration a held key was struck with (kNotHeld when it is not held), and the note it
+    // sounds: its note-off names this note even when the key map changed while it was held.
+    std::array<int16_t, 256> heldAlter{};
+    std::array<int16_t, 256> heldNote{};
+    // Space and Ctrl held.
+    bool sharpHeld = false;
+    bool flatHeld = false;
+    // The accidental of each scale degree, the degrees altered in the order they were, and
+    // the semitone of each degree above the key note.
+    std::array<int16_t, 7> degreeAlter{};
+    std::array<int16_t, 7> alteredDegrees{};
+    int16_t alteredDegreeCount = 0;
+    static constexpr std::array<int16_t, 7> kScaleSteps{0, 2, 4, 5, 7, 9, 11};
+
+private:
+    Send send_;
+    int transposition_ = 0;
+};
+
+}  // namespace muto

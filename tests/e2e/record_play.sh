@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Record a few keys with Alt+R … Alt+S, save them through the dialog, open the file again with
-# Alt+O and play it with Alt+P: the notes come back with the gaps they were played with.
+# Alt+O and play it with Alt+P: the notes come back with the gaps they were played with, and the
+# first a second after the start: the Return that answered the question is not part of the take.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 start_muto
@@ -12,6 +13,7 @@ note_on_times() { tail -n +"$(($1 + 1))" "$WORK/midi.log" | awk '$2 == "90" {pri
 alt r
 answer '녹음 확인' Return
 [ "$(xdotool getwindowname "$WID")" = "무토 - [녹음중]" ] || fail "not recording"
+sleep 2
 before=$(log_count)
 for k in q w e r; do
     xdotool keydown "$k"
@@ -34,16 +36,20 @@ answer '연주 파일 열기' "text:$file" Return
 [ "$(xdotool getwindowname "$WID")" = "무토 - take.vsp" ] || fail "the file was not opened"
 
 before=$(log_count)
+press z  # the time the playback starts from, in the log
 alt p
 sleep 0.5
 screenshot record-play
 [ "$(xdotool getwindowname "$WID")" = "무토 - take.vsp[연주중]" ] || fail "not playing"
 for _ in $(seq 60); do
-    [ "$(note_on_times "$before" | wc -l)" -ge 4 ] && break
+    [ "$(note_on_times "$before" | wc -l)" -ge 5 ] && break
     sleep 0.1
 done
-played=$(note_on_times "$before")
+started=$(note_on_times "$before" | head -n1)
+played=$(note_on_times "$before" | tail -n +2)
 [ "$(echo "$played" | wc -l)" -eq 4 ] || fail "playback did not give four notes"
+awk -v s="$started" -v p="$(echo "$played" | head -n1)" 'BEGIN { exit !(p - s < 1.8) }' ||
+    fail "the first note waited for keys released before the recording"
 
 # Every gap between the notes comes back within 30 ms.
 paste <(echo "$recorded") <(echo "$played") | awk '

@@ -4,6 +4,7 @@
 
 #include "form/form1.h"
 #include "form/midi.h"
+#include "performance/player.h"
 
 namespace muto {
 
@@ -65,7 +66,7 @@ void ChannelControls::vbar_Effect_Change(int i) {
         f_.midi().controller(0, kEffectController[i], v);
         f_.midi().controller(1, kEffectController[i], v);
     } else if (i == 3) {
-        f_.playSpeed = static_cast<float>(v) / 10.0f;
+        f_.player().playSpeed = static_cast<float>(v) / 10.0f;
     }
     f_.lbl_effect(i).setCaption(effectCaption(i, v));
     if (f_.form.visible()) f_.setFocus(f_.Picture1);

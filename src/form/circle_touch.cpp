@@ -4,6 +4,7 @@
 
 #include "form/form1.h"
 #include "form/key_input.h"
+#include "performance/player.h"
 
 namespace muto {
 
@@ -55,7 +56,7 @@ bool CircleTouch::growing(int slot) const {
 Ring CircleTouch::ring(int slot) const {
     if (slot < 0 || slot >= kSlots) return {};
     const size_t s = ix(slot);
-    return {f_.circleX[s], f_.circleY[s], f_.circleRadius[s], f_.circleColors[s], growing(slot)};
+    return {circleX[s], circleY[s], circleRadius[s], circleColors[s], growing(slot)};
 }
 
 void CircleTouch::changed(int slot, const Ring& before) {
@@ -67,17 +68,17 @@ void CircleTouch::changed(int slot, const Ring& before) {
 void CircleTouch::startRing(int keyCode) {
     const Shape* shape = f_.shp_key.find(keyCode);
     if (!shape) return;
-    int slot = f_.nextCircle;
+    int slot = nextCircle;
     if (slot < 0 || slot >= kSlots) slot = 0;
     const size_t s = ix(slot);
     // A slot still growing gives its ring up: the notice below takes the old ring off.
     const Ring before = ring(slot);
     const Rect& g = shape->geometry();
-    f_.circleRadius[s] = 0;
-    f_.circleX[s] = static_cast<float>(g.left) + static_cast<float>(g.width) / 2;
-    f_.circleY[s] = static_cast<float>(g.top) + static_cast<float>(g.height) / 2;
+    circleRadius[s] = 0;
+    circleX[s] = static_cast<float>(g.left) + static_cast<float>(g.width) / 2;
+    circleY[s] = static_cast<float>(g.top) + static_cast<float>(g.height) / 2;
     timer(slot).start(kStepInterval);
-    f_.nextCircle = static_cast<int16_t>(slot + 1 < kSlots ? slot + 1 : 0);
+    nextCircle = static_cast<int16_t>(slot + 1 < kSlots ? slot + 1 : 0);
     changed(slot, before);
 }
 
@@ -85,8 +86,8 @@ void CircleTouch::Timer1_Timer(int slot) {
     if (slot < 0 || slot >= kSlots) return;
     const size_t s = ix(slot);
     const Ring before = ring(slot);
-    f_.circleRadius[s] += kGrowth;
-    if (f_.circleRadius[s] > kMaxRadius) timer(slot).stop();
+    circleRadius[s] += kGrowth;
+    if (circleRadius[s] > kMaxRadius) timer(slot).stop();
     changed(slot, before);
 }
 
@@ -118,7 +119,7 @@ void CircleTouch::lbl_CircleColor_Click(int i) {
     if (i < 0 || i > kIndicator || !f_.lbl_CircleColor.exists(i)) return;
     Label& indicator = f_.lbl_CircleColor(kIndicator);
     if (i == kIndicator) {
-        if (!f_.isPlaying) f_.pic_Palette.setVisible(!f_.pic_Palette.visible());
+        if (!f_.player().isPlaying) f_.pic_Palette.setVisible(!f_.pic_Palette.visible());
         return;
     }
     if (i == kRainbow) {
@@ -126,12 +127,12 @@ void CircleTouch::lbl_CircleColor_Click(int i) {
         indicator.setCaption("R");
         for (int s = 0; s < kSlots; ++s)
             if (f_.lbl_CircleColor.exists(s))
-                f_.circleColors[ix(s)] = f_.lbl_CircleColor(s).backColor();
+                circleColors[ix(s)] = f_.lbl_CircleColor(s).backColor();
     } else {
         const Colour c = f_.lbl_CircleColor(i).backColor();
         indicator.setBackColor(c);
         indicator.setCaption("");
-        f_.circleColors.fill(c);
+        circleColors.fill(c);
     }
     f_.pic_Palette.setVisible(false);
     indicator.setTag(std::to_string(i));

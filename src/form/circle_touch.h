@@ -63,6 +63,14 @@ public:
     // Stops every ring and takes it off the window.
     void clearRings();
 
+    // The ring slots: centre and radius in window pixels, colour,
+    std::array<float, 8> circleX{};
+    std::array<float, 8> circleY{};
+    std::array<float, 8> circleRadius{};
+    std::array<Colour, 8> circleColors{};
+    // The slot the next note takes.
+    int16_t nextCircle = 0;
+
 private:
     Timer& timer(int slot);
     void changed(int slot, const Ring& before);

@@ -151,40 +151,10 @@ public:
     Label lbl_BottomUD{"lbl_BottomUD"};
     Label lbl_Home{"lbl_Home"};
 
-    // --- Shared state ---------------------------------------------------------------------
-    int32_t midiOutHandle = 0;
-    std::array<int16_t, 256> keyStaffTop{};
-    std::array<int16_t, 256> keyNoteSign{};
-    std::array<uint8_t, 256> keyMarker{};
-    uint8_t nextMarker = 0;
-    std::array<std::string, 7> solfegeNames{};
-    std::array<int16_t, 15> sigDegreeShift{};
-    Colour pressColor = 0;
-    // The ring slots of the circle-touch surface: centre and radius in window pixels, colour,
-    // and the slot the next note takes.
-    std::array<float, 8> circleX{};
-    std::array<float, 8> circleY{};
-    std::array<float, 8> circleRadius{};
-    std::array<Colour, 8> circleColors{};
-    int16_t nextCircle = 0;
-    std::array<int16_t, 2> typedProgram{};
-    float playSpeed = 0;
-
-    bool keyAlterEditMode = false;
-
     // The direction a newly switched-on degree accidental takes: the number in the Tag of the
     // "#/b" legend over Esc.
     int degreeAlterDirection() const;
     void setDegreeAlterDirection(int direction);
-
-    // Recording and playback flags, and the recording store.
-    bool isRecording = false;
-    bool isPlaying = false;
-    bool isPaused = false;
-    // Index of the next event to play.
-    int32_t playPos = 0;
-    // The progress bar's scale: one unit per event.
-    int32_t progressScale = 0;
 
     // --- Handler classes ------------------------------------------------------------------
     MidiOut& midi() { return *midi_; }

@@ -67,39 +67,39 @@ int16_t KeyDisplay::staffTopOf(int note, int keyCode) {
     int r = note - transposition();
     int o = floorDiv(r, 12) - 5;
     int sig = f_.cmb_key.listIndex();
-    int shift = (sig >= 0 && sig < 15) ? f_.sigDegreeShift[static_cast<size_t>(sig)] : 0;
+    int shift = (sig >= 0 && sig < 15) ? sigDegreeShift[static_cast<size_t>(sig)] : 0;
     int y = layout::kMiddleCTop - layout::kStaffOctave * o - layout::kStaffStep * shift;
     size_t k = static_cast<size_t>(keyCode & 0xFF);
-    f_.keyNoteSign[k] = 0;
+    keyNoteSign[k] = 0;
     int m = r % 12;
     if (m >= 0) {
         const Label* cap = f_.lbl_KeyCaption.find(keyCode);
         bool sharpNotation = cap && cap->tag() == "s";
         size_t mi = static_cast<size_t>(m);
         y -= sharpNotation ? kStepSharp[mi] : kStepFlat[mi];
-        if (kIsAltered[mi]) f_.keyNoteSign[k] = sharpNotation ? 1 : -1;
+        if (kIsAltered[mi]) keyNoteSign[k] = sharpNotation ? 1 : -1;
     }
     return static_cast<int16_t>(y);
 }
 
 void KeyDisplay::showNoteMarker(int keyCode, int accidental) {
     if (accidental < -2 || accidental > 2) return;
-    int i = f_.nextMarker;
+    int i = nextMarker;
     Label& marker = f_.lbl_note(i);
     marker.setCaption(std::string(kMarkerText[static_cast<size_t>(accidental + 2)]));
     Rect g = marker.geometry();
-    marker.setGeometry({layout::kMarkerLeft, f_.keyStaffTop[static_cast<size_t>(keyCode & 0xFF)],
-                        g.width, g.height});
+    marker.setGeometry(
+        {layout::kMarkerLeft, keyStaffTop[static_cast<size_t>(keyCode & 0xFF)], g.width, g.height});
     marker.setVisible(true);
-    f_.keyMarker[static_cast<size_t>(keyCode & 0xFF)] = static_cast<uint8_t>(i);
-    f_.nextMarker = static_cast<uint8_t>(i + 1 >= 10 ? 0 : i + 1);
+    keyMarker[static_cast<size_t>(keyCode & 0xFF)] = static_cast<uint8_t>(i);
+    nextMarker = static_cast<uint8_t>(i + 1 >= 10 ? 0 : i + 1);
 }
 
 void KeyDisplay::refreshDegreeLabel(int d) {
     if (d < 0 || d > 6) return;
     int alter = f_.instrument().degreeAlter[static_cast<size_t>(d)];
     bool sharp = alter > 0 || (alter == 0 && f_.degreeAlterDirection() > 0);
-    std::string name = f_.chk_CaptionKor.value() == 1 ? f_.solfegeNames[static_cast<size_t>(d)]
+    std::string name = f_.chk_CaptionKor.value() == 1 ? solfegeNames[static_cast<size_t>(d)]
                                                       : std::to_string(d + 1);
     f_.Label1(d + 5).setCaption((sharp ? "#" : "b") + name);
 }

@@ -38,6 +38,16 @@ public:
     // Lighting of the piano key of a note (notes 24..96 have one).
     void setPianoKeyLit(int note, bool lit);
 
+    // Per key: where its note sits on the staff, and its accidental sign.
+    std::array<int16_t, 256> keyStaffTop{};
+    std::array<int16_t, 256> keyNoteSign{};
+    // The note marker each held key shows, and the one the next key takes.
+    std::array<uint8_t, 256> keyMarker{};
+    uint8_t nextMarker = 0;
+    // The names of the scale degrees, and the staff shift of each key signature.
+    std::array<std::string, 7> solfegeNames{};
+    std::array<int16_t, 15> sigDegreeShift{};
+
 private:
     int transposition() const;
     Form1& f_;

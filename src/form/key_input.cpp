@@ -7,6 +7,7 @@
 #include "form/key_display.h"
 #include "form/midi.h"
 #include "form/startup.h"
+#include "form/visual_options.h"
 #include "instrument/vk.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
@@ -50,11 +51,11 @@ void KeyInput::keyDown(InputSurface surface, int k, int shift) {
     const KeyRole role = *shape->role();
     // The key that starts a recording (the R of Alt+R) is not part of it: its release went to
     // the start question, so played back it would sound a note that never ends.
-    const bool wasRecording = f_.isRecording;
+    const bool wasRecording = f_.recorder().isRecording;
     bool ok;
     if ((shift & (kShiftMask | kAltMask)) != 0 || !isNoteRole(role)) {
         ok = shortcut(surface, k, shift);
-    } else if (f_.keyAlterEditMode) {
+    } else if (keyAlterEditMode) {
         editKeySet(k);
         ok = true;
     } else {
@@ -78,7 +79,7 @@ bool KeyInput::playNote(InputSurface surface, int k, KeyRole role) {
     else
         f_.circleTouch().startRing(k);
     f_.display().setPianoKeyLit(n, true);
-    f_.display().showNoteMarker(k, f_.keyNoteSign[ix(k)] + a);
+    f_.display().showNoteMarker(k, f_.display().keyNoteSign[ix(k)] + a);
     if (keyboard) f_.shp_BScr.setLit(false);
     if (k == kNumLock) keepNumLockOn();
     return true;
@@ -103,7 +104,7 @@ void KeyInput::editKeySet(int k) {
     } else {
         return;
     }
-    f_.keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
+    f_.display().keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
 }
 
 void KeyInput::clearDegreeAccidentals(bool allDegrees) {
@@ -133,7 +134,7 @@ bool KeyInput::stepList(int which, int ch, int delta) {
 }
 
 void KeyInput::typeProgramDigit(int digit) {
-    int16_t& typed = f_.typedProgram[f_.instrument().flatHeld ? 0 : 1];
+    int16_t& typed = typedProgram[f_.instrument().flatHeld ? 0 : 1];
     if (typed < 0)
         typed = static_cast<int16_t>(digit);
     else if (typed < 100)
@@ -183,7 +184,7 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
         } else if (f_.instrument().alteredDegreeCount < 7) {
             f_.instrument().degreeAlter[d] = static_cast<int16_t>(f_.degreeAlterDirection());
             f_.shp_key(k).setLit(true);
-            f_.shp_key(k).setBackColor(f_.pressColor);
+            f_.shp_key(k).setBackColor(f_.visualOptions().pressColor);
             f_.instrument()
                 .alteredDegrees[static_cast<size_t>(f_.instrument().alteredDegreeCount)] =
                 static_cast<int16_t>(d);
@@ -229,24 +230,24 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
                 if (f_.cmd_open.enabled()) f_.performanceFiles().cmd_open_Click();
                 return true;
             case 'P':
-                if (f_.isPlaying || f_.isRecording) return true;
-                if (f_.isPaused)
+                if (f_.player().isPlaying || f_.recorder().isRecording) return true;
+                if (f_.player().isPaused)
                     f_.player().cmd_pause_Click();
                 else
                     f_.player().cmd_play_Click();
                 return true;
             case 'R':
-                if (!f_.isRecording && !f_.isPlaying && !f_.isPaused)
+                if (!f_.recorder().isRecording && !f_.player().isPlaying && !f_.player().isPaused)
                     f_.recorder().cmd_record_Click();
                 return true;
             case 'S':
-                if (f_.isPlaying || f_.isPaused)
+                if (f_.player().isPlaying || f_.player().isPaused)
                     f_.player().cmd_play_Click();
-                else if (f_.isRecording)
+                else if (f_.recorder().isRecording)
                     f_.recorder().cmd_record_Click();
                 return true;
             case 'W':
-                if (f_.isPlaying || f_.isPaused) f_.player().cmd_pause_Click();
+                if (f_.player().isPlaying || f_.player().isPaused) f_.player().cmd_pause_Click();
                 return true;
             default:
                 return true;
@@ -268,12 +269,12 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
 
 void KeyInput::applyTypedProgram() {
     for (int ch = 0; ch < 2; ++ch) {
-        int typed = f_.typedProgram[static_cast<size_t>(ch)];
+        int typed = typedProgram[static_cast<size_t>(ch)];
         if (typed < 0) continue;
         if (typed < f_.cmb_inst(ch).listCount()) f_.cmb_inst(ch).setListIndex(typed);
         break;
     }
-    f_.typedProgram = {-1, -1};
+    typedProgram = {-1, -1};
 }
 
 void KeyInput::keyUp(InputSurface surface, int k, int /*shift*/) {
@@ -304,7 +305,7 @@ void KeyInput::keyUp(InputSurface surface, int k, int /*shift*/) {
     } else if (const auto n = f_.instrument().release(k, channelOf(role))) {
         f_.display().setPianoKeyLit(*n, false);
         if (keyboard) f_.shp_key(k).setLit(false);
-        f_.lbl_note(f_.keyMarker[i] % 10).setVisible(false);
+        f_.lbl_note(f_.display().keyMarker[i] % 10).setVisible(false);
         if (keyboard) f_.shp_BScr.setLit(true);
     }
     f_.recorder().recordKeyEvent(k, false);

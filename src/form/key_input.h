@@ -2,6 +2,9 @@
 // semitone modifiers and the F1-F7 degree accidentals, key-set editing, and the shortcut keys.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "instrument/vk.h"
 
 namespace muto {
@@ -31,6 +34,11 @@ public:
     void keepNumLockOn();
 
     bool isHeld(int keyCode) const;
+
+    // The program number typed with Alt and the number pad, per channel (-1: none).
+    std::array<int16_t, 2> typedProgram{};
+    // The key-set editing mode is on.
+    bool keyAlterEditMode = false;
 
 private:
     // False when the handler must end at once (a control refused a value).

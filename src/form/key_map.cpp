@@ -95,7 +95,7 @@ void KeyMap::rebuildBothGroups() {
 void KeyMap::refreshKeyStaffTops() {
     for (int k = 0; k < 256; ++k) {
         if (f_.instrument().keyNote[static_cast<size_t>(k)] != 0)
-            f_.keyStaffTop[static_cast<size_t>(k)] =
+            f_.display().keyStaffTop[static_cast<size_t>(k)] =
                 f_.display().staffTopOf(f_.instrument().keyNote[static_cast<size_t>(k)], k);
     }
 }

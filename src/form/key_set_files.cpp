@@ -2,6 +2,7 @@
 
 #include "form/form1.h"
 #include "form/key_display.h"
+#include "form/key_input.h"
 #include "form/key_map.h"
 #include "formats/keyset_file.h"
 #include "io/atomic_file.h"
@@ -36,7 +37,7 @@ void applyKeyEntries(Form1& f, const std::vector<KeyEntry>& entries) {
         f.instrument().keyNote[k] = e.note;
         cap->setCaption(f.display().noteCaption(e.note, e.flag == 's'));
         cap->setTag(std::string(1, e.flag));
-        f.keyStaffTop[k] = f.display().staffTopOf(e.note, e.keyCode);
+        f.display().keyStaffTop[k] = f.display().staffTopOf(e.note, e.keyCode);
     }
 }
 
@@ -46,7 +47,7 @@ void reportSaveFailure(Form1& f, const std::string& path, const std::string& rea
 }
 
 void KeySetFiles::chk_KeysetMode_Click() {
-    f_.keyAlterEditMode = f_.chk_KeysetMode.value() == 1;
+    f_.keys().keyAlterEditMode = f_.chk_KeysetMode.value() == 1;
     f_.setFocus(f_.Picture1);
 }
 

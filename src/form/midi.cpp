@@ -7,10 +7,10 @@
 namespace muto {
 
 bool MidiOut::midiOpen() {
-    if (f_.midiOutHandle != 0) return true;
+    if (midiOutHandle != 0) return true;
     int rc = f_.services.midi.open();
     if (rc == 0) {
-        f_.midiOutHandle = 1;
+        midiOutHandle = 1;
         return true;
     }
     f_.services.dialogs.messageBox(
@@ -20,9 +20,9 @@ bool MidiOut::midiOpen() {
 }
 
 void MidiOut::midiClose() {
-    if (f_.midiOutHandle == 0) return;
+    if (midiOutHandle == 0) return;
     f_.services.midi.close();
-    f_.midiOutHandle = 0;
+    midiOutHandle = 0;
 }
 
 void MidiOut::send(uint32_t message) {

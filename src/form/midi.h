@@ -26,6 +26,9 @@ public:
     void programChange(int channel, int program);
     void controller(int channel, int number, int value);
 
+    // Non-zero while the device is open.
+    int32_t midiOutHandle = 0;
+
 private:
     Form1& f_;
 };

@@ -2,12 +2,15 @@
 
 #include <string>
 
+#include "form/circle_touch.h"
 #include "form/configuration.h"
 #include "form/form1.h"
 #include "form/gm_names.h"
 #include "form/key_display.h"
+#include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/midi.h"
+#include "form/visual_options.h"
 #include "performance/player.h"
 
 namespace muto {
@@ -71,12 +74,12 @@ void Startup::makeDefaultSelections() {
 }
 
 void Startup::fillTables() {
-    f_.solfegeNames = {"도", "레", "미", "파", "솔", "라", "시"};
-    f_.sigDegreeShift = {0, 4, 1, -2, 2, -1, 3, 0, 3, -1, 2, -2, 1, 4, 0};
-    f_.circleColors.fill(f_.lbl_CircleColor(9).backColor());
-    f_.pressColor = f_.lbl_Color(2).backColor();
-    f_.typedProgram = {-1, -1};
-    f_.playSpeed = 1.0f;
+    f_.display().solfegeNames = {"도", "레", "미", "파", "솔", "라", "시"};
+    f_.display().sigDegreeShift = {0, 4, 1, -2, 2, -1, 3, 0, 3, -1, 2, -2, 1, 4, 0};
+    f_.circleTouch().circleColors.fill(f_.lbl_CircleColor(9).backColor());
+    f_.visualOptions().pressColor = f_.lbl_Color(2).backColor();
+    f_.keys().typedProgram = {-1, -1};
+    f_.player().playSpeed = 1.0f;
 }
 
 bool Startup::run() {
@@ -94,7 +97,7 @@ bool Startup::run() {
 }
 
 bool Startup::Form_Unload() {
-    if (f_.isPlaying) return false;
+    if (f_.player().isPlaying) return false;
     f_.shutDown();
     return true;
 }
@@ -115,9 +118,10 @@ void Startup::resetKeyHighlights() {
     f_.shp_img.forEach([](Shape& s) { s.setLit(false); });
     f_.shp_key.forEach([&](Shape& s) {
         s.setLit(false);
-        if (s.role() && *s.role() != KeyRole::Control) s.setBackColor(f_.pressColor);
+        if (s.role() && *s.role() != KeyRole::Control)
+            s.setBackColor(f_.visualOptions().pressColor);
     });
-    if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
+    if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.visualOptions().pressColor);
     if (f_.shp_img.exists(13)) f_.shp_img(13).setVisible(false);
     f_.chk_AniGif.setEnabled(true);
 }

@@ -3,6 +3,7 @@
 #include "form/circle_touch.h"
 #include "form/form1.h"
 #include "form/layout.h"
+#include "performance/player.h"
 
 namespace muto {
 
@@ -28,21 +29,21 @@ void VisualOptions::applyColour(int which, Colour colour) {
             });
             break;
         case 2: {
-            f_.pressColor = f_.lbl_Color(2).backColor();
+            pressColor = f_.lbl_Color(2).backColor();
             for (int d = 0; d < 7; ++d)
                 if (f_.instrument().degreeAlter[static_cast<size_t>(d)] != 0)
-                    f_.shp_key(vk::kF1 + d).setBackColor(f_.pressColor);
-            f_.shp_piano.forEach([&](Shape& s) { s.setBackColor(f_.pressColor); });
+                    f_.shp_key(vk::kF1 + d).setBackColor(pressColor);
+            f_.shp_piano.forEach([&](Shape& s) { s.setBackColor(pressColor); });
             f_.shp_key.forEach([&](Shape& s) {
                 auto role = s.role();
                 if (!role) return;
                 if (*role != KeyRole::DegreeKey && *role != KeyRole::Control)
-                    s.setBackColor(f_.pressColor);
+                    s.setBackColor(pressColor);
                 if (*role == KeyRole::DegreeKey && vk::isDegreeKey(s.index()) &&
                     f_.instrument().degreeAlter[static_cast<size_t>(vk::degreeOf(s.index()))] != 0)
                     s.setLit(true);
             });
-            if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.pressColor);
+            if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(pressColor);
             break;
         }
         default:
@@ -51,7 +52,7 @@ void VisualOptions::applyColour(int which, Colour colour) {
 }
 
 void VisualOptions::lbl_Color_Click(int i) {
-    if (f_.isPlaying || !f_.lbl_Color.exists(i)) return;
+    if (f_.player().isPlaying || !f_.lbl_Color.exists(i)) return;
     Label& swatch = f_.lbl_Color(i);
     auto chosen = f_.services.dialogs.chooseColour(swatch.backColor(), kColourDialogFlags);
     if (!chosen) return;
@@ -119,7 +120,7 @@ void VisualOptions::Form_Click() {
 
 template <class Target>
 void VisualOptions::replacePicture(Target& target, const char* title, const char* folder) {
-    if (!f_.isPlaying) {
+    if (!f_.player().isPlaying) {
         FileDialogRequest request;
         request.title = title;
         request.filter = kPictureFilter;

@@ -39,6 +39,9 @@ public:
     // The check box that the option caption lbl_chk(i) toggles; nullptr outside 0..9.
     CheckBox* optionBox(int i);
 
+    // The colour of a pressed key.
+    Colour pressColor = 0;
+
 private:
     // Lets the user replace one of the three pictures: the target's Tag and picture take the
     // chosen file when it is a picture, and stay as they were otherwise.

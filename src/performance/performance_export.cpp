@@ -105,7 +105,7 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     // The performance as the window holds it after opening the file or recording it.
     f.recorder().setPerformance(source.performance);
     const int count = source.performance.eventCount();
-    f.progressScale = count;
+    f.player().progressScale = count;
     for (int i = 0; i < 3; ++i)
         f.vbar_Effect(i).setValue(source.effects[static_cast<size_t>(i)]);
     f.chk_CircleTouch.setValue(source.circleTouch ? 1 : 0);
@@ -114,7 +114,7 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     PlaybackCapture capture;
     if (count <= 0) return capture;
     f.player().cmd_play_Click();
-    if (!f.isPlaying) return capture;
+    if (!f.player().isPlaying) return capture;
     const double start = time.now() + kLeadIn;
 
     // The settings the playback restored, stated in full at time 0 by the handlers that send
@@ -139,16 +139,16 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     };
     // When each event was played, for the remembered positions.
     std::vector<double> eventTimes(static_cast<size_t>(count), 0.0);
-    int played = f.playPos;
-    while (f.isPlaying) {
+    int played = f.player().playPos;
+    while (f.player().isPlaying) {
         const std::optional<int64_t> due = time.nextDueUs();
         if (!due) break;
         time.advance(std::chrono::microseconds(std::max<int64_t>(*due - time.nowUs(), 0)));
-        for (; played < f.playPos && played < count; ++played)
+        for (; played < f.player().playPos && played < count; ++played)
             eventTimes[static_cast<size_t>(played)] = std::max(time.now() - start, 0.0);
     }
     // A recorded shortcut may have paused the playback: it ends there.
-    if (f.isPaused) f.player().cmd_play_Click();
+    if (f.player().isPaused) f.player().cmd_play_Click();
     capture.length = std::max(time.now() - start, 0.0);
     midi.sink = nullptr;
 

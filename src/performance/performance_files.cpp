@@ -91,11 +91,11 @@ void PerformanceFiles::cmd_save_Click() {
 }
 
 void PerformanceFiles::resetPlayPositions() {
-    f_.playPos = 0;
+    f_.player().playPos = 0;
     f_.player().placeStartMarker(0);
     f_.shp_StartPos.setTag("0");
     f_.cmd_SavePlayPos.forEach([](Button& b) { b.setTag("0"); });
-    f_.progressScale = f_.recorder().performance().eventCount();
+    f_.player().progressScale = f_.recorder().performance().eventCount();
 }
 
 void PerformanceFiles::cmd_open_Click() {

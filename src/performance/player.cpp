@@ -98,11 +98,11 @@ Player::~Player() = default;
 void Player::cmd_play_Click() {
     if (f_.cmd_play.caption() != "▶") {
         // A stop request, while playing or paused.
-        if (f_.isPaused) {
-            f_.isPaused = false;
+        if (isPaused) {
+            isPaused = false;
             f_.cmd_pause.setCaption("||");
         }
-        f_.isPlaying = false;
+        isPlaying = false;
         if (active_ && !inCallback_) finish();
         f_.setFocus(f_.Picture1);
         return;
@@ -116,7 +116,7 @@ void Player::cmd_play_Click() {
     setPlaybackControlsEnabled(false);
     if (!perf.events.empty()) {
         f_.setFocus(f_.chk_CircleTouch.value() == 1 ? f_.pic_CircleTouch : f_.Picture1);
-        f_.isPlaying = true;
+        isPlaying = true;
         active_ = true;
         playing_ = perf;
         prepare();
@@ -124,7 +124,7 @@ void Player::cmd_play_Click() {
         arm(f_.services.monotonic.now());
         return;
     }
-    f_.isPlaying = false;
+    isPlaying = false;
     f_.form.setCaption("무토");
     f_.cmd_play.setCaption("▶");
     setPlaybackControlsEnabled(true);
@@ -170,7 +170,7 @@ void Player::prepare() {
 
     // A start at or past the end plays the last event.
     int start = parsePlayPosition(f_.shp_StartPos.tag());
-    f_.playPos = std::clamp(start, 0, playing_.eventCount() - 1);
+    playPos = std::clamp(start, 0, playing_.eventCount() - 1);
     nextDue_ = f_.services.monotonic.now() + 1.0;
     playShiftState_ = 0;
     playbackHeld_.fill(false);
@@ -205,7 +205,7 @@ void Player::arm(double now) {
 }
 
 void Player::onTimer() {
-    if (!active_ || !f_.isPlaying) return;
+    if (!active_ || !isPlaying) return;
     MonotonicClock& clock = f_.services.monotonic;
     double now = clock.now();
     double heldUp = now - armedFor_;
@@ -215,12 +215,12 @@ void Player::onTimer() {
         return;
     }
     const int count = playing_.eventCount();
-    if (f_.playPos < 0 || f_.playPos >= count) {
+    if (playPos < 0 || playPos >= count) {
         finish();
         return;
     }
 
-    const PerfEvent e = playing_.events[static_cast<size_t>(f_.playPos)];
+    const PerfEvent e = playing_.events[static_cast<size_t>(playPos)];
     const int k = e.keyCode & 0xFF;
     inCallback_ = true;
     if (e.isDown != 0) {
@@ -238,20 +238,20 @@ void Player::onTimer() {
     }
     inCallback_ = false;
 
-    ++f_.playPos;
-    setProgressUnits(f_.playPos);
-    if (f_.playPos >= count) {
+    ++playPos;
+    setProgressUnits(playPos);
+    if (playPos >= count) {
         setProgressUnits(count);
         finish();
         return;
     }
-    const size_t p = static_cast<size_t>(f_.playPos);
-    float speed = f_.playSpeed > 0 ? f_.playSpeed : 1.0f;
+    const size_t p = static_cast<size_t>(playPos);
+    float speed = playSpeed > 0 ? playSpeed : 1.0f;
     nextDue_ += recordedGap(playing_.events[p - 1].time, playing_.events[p].time) / speed;
 
     // The played key may have stopped or paused the playback (a recorded shortcut).
-    if (!f_.isPlaying) {
-        if (!f_.isPaused) finish();
+    if (!isPlaying) {
+        if (!isPaused) finish();
         return;
     }
     arm(clock.now());
@@ -260,10 +260,10 @@ void Player::onTimer() {
 void Player::finish() {
     if (timer_) timer_->stop();
     active_ = false;
-    const bool early = f_.playPos != playing_.eventCount();
-    f_.isPlaying = false;
-    if (f_.isPaused) {
-        f_.isPaused = false;
+    const bool early = playPos != playing_.eventCount();
+    isPlaying = false;
+    if (isPaused) {
+        isPaused = false;
         f_.cmd_pause.setCaption("||");
     }
     if (early) {
@@ -303,10 +303,10 @@ int Player::eventCount() const {
 // --- Pause and resume -----------------------------------------------------------------------
 
 void Player::cmd_pause_Click() {
-    if (f_.isPlaying || f_.isPaused) {
+    if (isPlaying || isPaused) {
         if (f_.cmd_pause.caption() != "||") {
-            f_.isPaused = false;
-            f_.isPlaying = true;
+            isPaused = false;
+            isPlaying = true;
             f_.cmd_pause.setCaption("||");
             std::string title = f_.form.caption();
             replaceIn(title, kPausedMark, kPlaying);
@@ -317,8 +317,8 @@ void Player::cmd_pause_Click() {
             if (active_ && !inCallback_) arm(now);
         } else {
             f_.cmd_pause.setCaption("▶");
-            f_.isPaused = true;
-            f_.isPlaying = false;
+            isPaused = true;
+            isPlaying = false;
             if (timer_) timer_->stop();
             std::string title = f_.form.caption();
             replaceIn(title, kPlaying, kPausedMark);
@@ -349,7 +349,7 @@ void Player::setPlaybackControlsEnabled(bool enabled) {
 void Player::setProgressUnits(int units) {
     progressUnits_ = units;
     const int barWidth = f_.pic_ProgBack.geometry().width;
-    const int scale = f_.progressScale > 0 ? f_.progressScale : eventCount();
+    const int scale = progressScale > 0 ? progressScale : eventCount();
     int px = units;
     if (scale > 0)
         px = static_cast<int>(std::lround(static_cast<double>(units) * barWidth / scale));
@@ -368,7 +368,7 @@ void Player::placeStartMarker(double pos) {
 
 void Player::pic_ProgBack_MouseDown(int /*button*/, int /*shift*/, int x, int /*y*/) {
     const int barWidth = f_.pic_ProgBack.geometry().width;
-    const int scale = f_.progressScale > 0 ? f_.progressScale : eventCount();
+    const int scale = progressScale > 0 ? progressScale : eventCount();
     double units = barWidth > 0 ? static_cast<double>(x) * scale / barWidth : 0.0;
     f_.shp_StartPos.setTag(formatPlayPosition(units));
     placeStartMarker(roundHalfEven(units));
@@ -391,11 +391,11 @@ void Player::lbl_Home_Click() {
 
 void Player::cmd_SavePlayPos_Click(int i) {
     Button& slot = f_.cmd_SavePlayPos(i);
-    if (f_.isPlaying) {
-        std::string pos = std::to_string(f_.playPos);
+    if (isPlaying) {
+        std::string pos = std::to_string(playPos);
         slot.setTag(pos);
         f_.shp_StartPos.setTag(pos);
-        placeStartMarker(f_.playPos);
+        placeStartMarker(playPos);
     } else {
         f_.shp_StartPos.setTag(slot.tag());
         placeStartMarker(parsePlayPosition(slot.tag()));
@@ -424,7 +424,7 @@ void Player::clearKeyOverrides() {
             return;
         }
         if (cap) cap->setCaption(f_.display().noteCaption(f_.instrument().keyNote[i], false));
-        f_.keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
+        f_.display().keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
     });
 }
 

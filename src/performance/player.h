@@ -48,6 +48,17 @@ public:
     // The width of the progress shape in bar units (events played).
     int progressUnits() const { return progressUnits_; }
 
+    // Index of the next event to play.
+    int32_t playPos = 0;
+    // The progress bar's scale: one unit per event.
+    int32_t progressScale = 0;
+    // The playback speed the speed bar chose; 0 or less plays at 1.
+    float playSpeed = 0;
+    // A playback runs.
+    bool isPlaying = false;
+    // A playback is paused.
+    bool isPaused = false;
+
 private:
     // Restores the recorded settings and sets up the schedule; false when there is nothing to
     // play.

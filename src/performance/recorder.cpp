@@ -32,7 +32,7 @@ void Recorder::startRecording() {
     if (f_.services.dialogs.messageBox(
             "녹음을 시작하시겠습니까?\n녹음은 최초의 키눌림으로부터 시작합니다.", "녹음 확인",
             MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes) {
-        f_.isRecording = true;
+        isRecording = true;
         performance_ = Performance{};
         performance_.snapshot = takeSnapshot();
         performance_.events.reserve(static_cast<size_t>(std::max(capacity_, 0)) + 1);
@@ -67,7 +67,7 @@ PerformanceSnapshot Recorder::takeSnapshot() const {
 }
 
 void Recorder::stopRecording() {
-    f_.isRecording = false;
+    isRecording = false;
     f_.form.setCaption("무토");
     f_.cmd_record.setCaption("●");
     if (!performance_.events.empty()) {
@@ -79,7 +79,7 @@ void Recorder::stopRecording() {
 }
 
 void Recorder::recordKeyEvent(int k, bool down) {
-    if (!f_.isRecording) return;
+    if (!isRecording) return;
     // A key-up whose key-down came before the recording (the Return that answered its question)
     // is not part of it: the recording begins at the first key pressed.
     const size_t key = static_cast<size_t>(k & 0xFF);

@@ -34,6 +34,9 @@ public:
     int capacity() const { return capacity_; }
     void setCapacity(int events) { capacity_ = events; }
 
+    // A recording runs.
+    bool isRecording = false;
+
 private:
     void setRecordingControlsEnabled(bool enabled);
     // The settings and altered keys as they stand.

@@ -3,7 +3,9 @@
 #include <functional>
 #include <sstream>
 
+#include "form/key_display.h"
 #include "form/key_input.h"
+#include "performance/player.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
 
@@ -54,7 +56,7 @@ TEST_F(CircleTouchTest, ANoteStartsARingAroundItsKeyThatIsGoneAfter41Steps) {
     EXPECT_FLOAT_EQ(r.y, float(g.top) + float(g.height) / 2);
     EXPECT_FLOAT_EQ(r.radius, 0);
     EXPECT_EQ(r.colour, f.lbl_CircleColor(9).backColor());
-    EXPECT_EQ(f.nextCircle, 1);
+    EXPECT_EQ(f.circleTouch().nextCircle, 1);
     EXPECT_FALSE(f.shp_key(kQ).lit());
     EXPECT_TRUE(f.shp_piano(0x3C - 24).lit());
     EXPECT_TRUE(f.lbl_note(0).visible());
@@ -63,7 +65,7 @@ TEST_F(CircleTouchTest, ANoteStartsARingAroundItsKeyThatIsGoneAfter41Steps) {
         step();
         ASSERT_TRUE(f.circleTouch().growing(0)) << "step " << i;
     }
-    EXPECT_NEAR(f.circleRadius[0], 136.0f, 1e-3);
+    EXPECT_NEAR(f.circleTouch().circleRadius[0], 136.0f, 1e-3);
     step();
     EXPECT_FALSE(f.circleTouch().growing(0));
     EXPECT_EQ(time.armedCount(), 0);
@@ -83,7 +85,7 @@ TEST_F(CircleTouchTest, NineQuickNotesReuseSlotZeroAndTakeItsRingOffFirst) {
     const int keys[9] = {kQ, kW, kE, kA, kS, kD, kPad1, kPad2, kNumLock};
     for (int i = 0; i < 8; ++i) {
         tap(keys[i]);
-        EXPECT_EQ(f.nextCircle, (i + 1) % 8);
+        EXPECT_EQ(f.circleTouch().nextCircle, (i + 1) % 8);
         step();
     }
     for (int s = 0; s < 8; ++s)
@@ -100,7 +102,7 @@ TEST_F(CircleTouchTest, NineQuickNotesReuseSlotZeroAndTakeItsRingOffFirst) {
     EXPECT_FLOAT_EQ(n.after.x, float(g.left) + float(g.width) / 2);  // … and draws the new one
     EXPECT_FLOAT_EQ(n.after.radius, 0);
     EXPECT_TRUE(n.after.active);
-    EXPECT_EQ(f.nextCircle, 1);
+    EXPECT_EQ(f.circleTouch().nextCircle, 1);
     EXPECT_EQ(time.armedCount(), 8);
 }
 
@@ -175,10 +177,10 @@ TEST_F(CircleTouchTest, ThePaletteChoosesOneColourOrTheRainbow) {
     EXPECT_TRUE(f.pic_Palette.visible());
     indicator.onClick();
     EXPECT_FALSE(f.pic_Palette.visible());
-    f.isPlaying = true;
+    f.player().isPlaying = true;
     indicator.onClick();
     EXPECT_FALSE(f.pic_Palette.visible());  // not while a playback runs
-    f.isPlaying = false;
+    f.player().isPlaying = false;
 
     for (int i = 0; i < 8; ++i) {
         indicator.onClick();
@@ -188,7 +190,7 @@ TEST_F(CircleTouchTest, ThePaletteChoosesOneColourOrTheRainbow) {
         EXPECT_EQ(indicator.backColor(), c);
         EXPECT_EQ(indicator.caption(), "");
         EXPECT_EQ(indicator.tag(), std::to_string(i));
-        for (Colour slot : f.circleColors)
+        for (Colour slot : f.circleTouch().circleColors)
             EXPECT_EQ(slot, c);
     }
     f.lbl_CircleColor(8).onClick();
@@ -198,7 +200,7 @@ TEST_F(CircleTouchTest, ThePaletteChoosesOneColourOrTheRainbow) {
     const Colour rainbow[8] = {rgb(255, 0, 0),   rgb(255, 128, 0), rgb(255, 255, 0), rgb(0, 255, 0),
                                rgb(0, 255, 255), rgb(0, 0, 255),   rgb(192, 0, 192), rgb(0, 0, 0)};
     for (int s = 0; s < 8; ++s)
-        EXPECT_EQ(f.circleColors[size_t(s)], rainbow[s]) << s;
+        EXPECT_EQ(f.circleTouch().circleColors[size_t(s)], rainbow[s]) << s;
 
     // A ring takes its slot's colour.
     f.chk_CircleTouch.setValue(1);
@@ -213,16 +215,16 @@ TEST_F(CircleTouchTest, PlaybackInCircleModeGoesToTheRings) {
     p.events = {{int16_t(kQ), 1, 100.0f}, {int16_t(kQ), 0, 100.1f}};
     p.snapshot.settings = {0, 0, 0, 2, 2, 0, 0};
     f.recorder().setPerformance(std::move(p));
-    f.progressScale = 2;
+    f.player().progressScale = 2;
     f.cmd_play.click();
-    ASSERT_TRUE(f.isPlaying);
+    ASSERT_TRUE(f.player().isPlaying);
     EXPECT_EQ(f.focused(), &f.pic_CircleTouch);
     time.advanceMs(1010);
     EXPECT_EQ(midi.take(), (Strings{"90 3C 7F"}));
     EXPECT_TRUE(f.circleTouch().growing(0));
     EXPECT_FALSE(f.shp_key(kQ).lit());
     time.advance(2s);
-    EXPECT_FALSE(f.isPlaying);
+    EXPECT_FALSE(f.player().isPlaying);
 }
 
 // --- Both surfaces play alike ------------------------------------------------------------
@@ -250,10 +252,12 @@ std::string snapshot(Form1& f, const std::vector<uint32_t>& midi) {
     o << std::dec << "\nkeys:";
     for (int k = 0; k < 256; ++k)
         o << int(f.instrument().keyNote[size_t(k)]) << ',' << f.instrument().keyAlter[size_t(k)]
-          << ',' << f.instrument().heldAlter[size_t(k)] << ',' << f.keyStaffTop[size_t(k)] << ' ';
-    o << "\nmods:" << f.instrument().sharpHeld << f.instrument().flatHeld << f.keyAlterEditMode
-      << ' ' << f.degreeAlterDirection() << ' ' << f.instrument().alteredDegreeCount << ' '
-      << f.typedProgram[0] << ' ' << f.typedProgram[1];
+          << ',' << f.instrument().heldAlter[size_t(k)] << ',' << f.display().keyStaffTop[size_t(k)]
+          << ' ';
+    o << "\nmods:" << f.instrument().sharpHeld << f.instrument().flatHeld
+      << f.keys().keyAlterEditMode << ' ' << f.degreeAlterDirection() << ' '
+      << f.instrument().alteredDegreeCount << ' ' << f.keys().typedProgram[0] << ' '
+      << f.keys().typedProgram[1];
     for (int d = 0; d < 7; ++d)
         o << ' ' << f.instrument().degreeAlter[size_t(d)] << '/'
           << f.instrument().alteredDegrees[size_t(d)];
@@ -263,7 +267,7 @@ std::string snapshot(Form1& f, const std::vector<uint32_t>& midi) {
           << f.cmb_volume(ch).listIndex() << ' ' << f.chk_damper(ch).value();
     o << ' ' << f.chk_ESync.value() << ' ' << f.vbar_Effect(3).value();
     const Performance& p = f.recorder().performance();
-    o << "\nrec:" << f.isRecording << ' ' << p.eventCount();
+    o << "\nrec:" << f.recorder().isRecording << ' ' << p.eventCount();
     for (const PerfEvent& e : p.events)
         o << ' ' << e.keyCode << ':' << e.isDown;
     o << "\nshown:";
@@ -316,7 +320,7 @@ protected:
         }
         const std::vector<bool> before = lit();
         if (recMax > 0) {
-            f.isRecording = true;
+            f.recorder().isRecording = true;
             f.cmd_record.setCaption("■");
             f.recorder().setCapacity(recMax);
         }

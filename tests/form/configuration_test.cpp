@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "form/configuration.h"
+#include "form/visual_options.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
 
@@ -88,7 +89,7 @@ TEST_F(ConfigTest, SavedOptionsComeBackAtTheNextStart) {
     EXPECT_EQ(g.vbar_Effect(0).value(), 90);
     EXPECT_EQ(g.cmd_AniGif.tag(), "/gifs/불꽃.gif");
     EXPECT_EQ(g.shp_key(65).borderColor(), rgb(1, 2, 3));  // applyColour ran
-    EXPECT_EQ(g.pressColor, rgb(0, 0, 200));
+    EXPECT_EQ(g.visualOptions().pressColor, rgb(0, 0, 200));
     EXPECT_EQ(g.vbar_Effect(1).value(), 40);
     EXPECT_EQ(g.pic_CircleTouch.tag(), "/p/piano.bmp");
     EXPECT_EQ(g.img_ControlPanel.tag(), "/p/panel.gif");

@@ -9,6 +9,7 @@
 #include "form/control_array.h"
 #include "form/controls.h"
 #include "form/key_input.h"
+#include "form/visual_options.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -144,7 +145,7 @@ TEST_F(FormTest, SwatchesStartAtTheirDesignColours) {
     EXPECT_EQ(f.lbl_Color(0).backColor(), 0u);
     EXPECT_EQ(static_cast<int32_t>(f.lbl_Color(1).backColor()), -2147483627);
     EXPECT_EQ(f.lbl_Color(2).backColor(), 65280u);
-    EXPECT_EQ(f.pressColor, 65280u);
+    EXPECT_EQ(f.visualOptions().pressColor, 65280u);
 }
 
 }  // namespace

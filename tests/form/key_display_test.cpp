@@ -50,15 +50,15 @@ TEST_F(FormTest, StaffPositionsWithSharpAndFlatNotation) {
     EXPECT_EQ(d.staffTopOf(62, kA), 58);
     EXPECT_EQ(d.staffTopOf(72, kA), 34);
     EXPECT_EQ(d.staffTopOf(61, kA), 58);  // flat notation: on the D step
-    EXPECT_EQ(f.keyNoteSign[kA], -1);
+    EXPECT_EQ(f.display().keyNoteSign[kA], -1);
     f.lbl_KeyCaption(kA).setTag("s");
     EXPECT_EQ(d.staffTopOf(61, kA), 62);  // sharp notation: on the C step
-    EXPECT_EQ(f.keyNoteSign[kA], 1);
+    EXPECT_EQ(f.display().keyNoteSign[kA], 1);
     EXPECT_EQ(d.staffTopOf(64, kA), 54);
-    EXPECT_EQ(f.keyNoteSign[kA], 0);
+    EXPECT_EQ(f.display().keyNoteSign[kA], 0);
     f.cmb_key.setListIndex(1);
     EXPECT_EQ(d.staffTopOf(0, kA), 62 + 6 * 28 - 16);  // negative remainder: no step offset
-    EXPECT_EQ(f.keyNoteSign[kA], 0);
+    EXPECT_EQ(f.display().keyNoteSign[kA], 0);
 }
 
 TEST_F(FormTest, MarkerTextsShowTheSoundingAccidental) {

@@ -157,7 +157,7 @@ TEST_F(FormTest, ControlKeysToggleDampersLinkAndSpeed) {
     tap(kF12);
     EXPECT_EQ(f.lbl_effect(3).caption(), "x1.1");
     f.vbar_Effect(3).setValue(1);
-    f.isRecording = true;
+    f.recorder().isRecording = true;
     f.recorder().setCapacity(100);
     tap(kF11);  // refused at the top of the bar: nothing happens and nothing is recorded
     EXPECT_EQ(f.vbar_Effect(3).value(), 1);
@@ -193,7 +193,7 @@ TEST_F(FormTest, AltNumberPadTypesAnInstrument) {
     down(kAlt, 4);
     for (int d : {1, 2, 3, 4})
         tap(kPad0 + d, 4);
-    EXPECT_EQ(f.typedProgram[1], 123);
+    EXPECT_EQ(f.keys().typedProgram[1], 123);
     up(kAlt);
     EXPECT_EQ(f.cmb_inst(1).listIndex(), 123);
     down(kAlt, 4);
@@ -201,8 +201,8 @@ TEST_F(FormTest, AltNumberPadTypesAnInstrument) {
         tap(kPad0 + d, 4);
     up(kAlt);  // 128 is not below the list's length: dropped
     EXPECT_EQ(f.cmb_inst(1).listIndex(), 123);
-    EXPECT_EQ(f.typedProgram[0], -1);
-    EXPECT_EQ(f.typedProgram[1], -1);
+    EXPECT_EQ(f.keys().typedProgram[0], -1);
+    EXPECT_EQ(f.keys().typedProgram[1], -1);
 }
 
 TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
@@ -216,8 +216,8 @@ TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
     EXPECT_EQ(f.instrument().keyAlter[kA], 1);
     EXPECT_EQ(f.lbl_KeyCaption(kA).caption(), ".#1");
     EXPECT_EQ(f.lbl_KeyCaption(kA).tag(), "s");
-    EXPECT_EQ(f.keyStaffTop[kA], 62 + 28);  // drawn on the C step with a sharp
-    EXPECT_EQ(f.keyNoteSign[kA], 1);
+    EXPECT_EQ(f.display().keyStaffTop[kA], 62 + 28);  // drawn on the C step with a sharp
+    EXPECT_EQ(f.display().keyNoteSign[kA], 1);
     down(kCtrl);
     tap(kA);
     tap(kA);
@@ -251,7 +251,7 @@ TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
 
 TEST_F(FormTest, NotesOutsideTheMidiRangeDoNothingAndDoNotStick) {
     Form1& f = started();
-    f.isRecording = true;
+    f.recorder().isRecording = true;
     f.recorder().setCapacity(100);
     f.instrument().keyNote[kQ] = 127;
     down(kSpace);
@@ -280,7 +280,7 @@ TEST_F(FormTest, NoteOffNamesTheSoundingNoteAfterTheMapChanged) {
 
 TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
     Form1& f = started();
-    f.isRecording = true;
+    f.recorder().isRecording = true;
     f.cmd_record.setCaption("■");
     f.recorder().setCapacity(2);
     down(kA);
@@ -288,7 +288,7 @@ TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
     EXPECT_EQ(f.recorder().performance().eventCount(), 2);
     down(kE);  // the third event exceeds the limit and is still stored
     EXPECT_EQ(f.recorder().performance().eventCount(), 3);
-    EXPECT_FALSE(f.isRecording);
+    EXPECT_FALSE(f.recorder().isRecording);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "녹음 최대 길이를 초과하여 녹음을 중지합니다.");
     EXPECT_EQ(dialogs.boxes[0].title, "안내");
@@ -302,7 +302,7 @@ TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
 
 TEST_F(FormTest, KeysWithoutAShapeAreIgnoredCompletely) {
     Form1& f = started();
-    f.isRecording = true;
+    f.recorder().isRecording = true;
     f.recorder().setCapacity(10);
     tap(kTab);
     tap(121);  // F10
@@ -336,8 +336,8 @@ TEST_F(FormTest, ElevenKeysShareTenMarkers) {
     const int keys[11] = {90, 88, 67, 86, 66, 78, 77, 188, 190, 191, 65};
     for (int k : keys)
         down(k);
-    EXPECT_EQ(f.keyMarker[65], 0);
-    EXPECT_EQ(f.nextMarker, 1);
+    EXPECT_EQ(f.display().keyMarker[65], 0);
+    EXPECT_EQ(f.display().nextMarker, 1);
     up(90);  // hides the marker that now belongs to A
     EXPECT_FALSE(f.lbl_note(0).visible());
 }

@@ -108,12 +108,12 @@ TEST_F(FormTest, AMissingKeySignaturePictureLeavesAnEmptyStaff) {
 
 TEST_F(FormTest, StaffTopsFollowTheKeyMap) {
     Form1& f = started();
-    EXPECT_EQ(f.keyStaffTop[kK], 62);  // middle C
-    EXPECT_EQ(f.keyStaffTop[76], 58);  // L plays D
-    EXPECT_EQ(f.keyStaffTop[kQ], 62);
-    EXPECT_EQ(f.keyStaffTop[73], 34);  // I plays C one octave up
-    f.cmb_key.setListIndex(1);         // G major: K plays G, drawn on the G line
-    EXPECT_EQ(f.keyStaffTop[kK], 62 - 16);
+    EXPECT_EQ(f.display().keyStaffTop[kK], 62);  // middle C
+    EXPECT_EQ(f.display().keyStaffTop[76], 58);  // L plays D
+    EXPECT_EQ(f.display().keyStaffTop[kQ], 62);
+    EXPECT_EQ(f.display().keyStaffTop[73], 34);  // I plays C one octave up
+    f.cmb_key.setListIndex(1);                   // G major: K plays G, drawn on the G line
+    EXPECT_EQ(f.display().keyStaffTop[kK], 62 - 16);
 }
 
 }  // namespace

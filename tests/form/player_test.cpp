@@ -51,7 +51,7 @@ protected:
             uint8_t(f.cmb_OctShift(1).listIndex()), uint8_t(f.cmb_volume(0).listIndex()),
             uint8_t(f.cmb_volume(1).listIndex())};
         p.snapshot.damper = {uint8_t(f.chk_damper(0).value()), uint8_t(f.chk_damper(1).value())};
-        f.progressScale = p.eventCount();
+        f.player().progressScale = p.eventCount();
         f.recorder().setPerformance(std::move(p));
     }
     // Changes the performance in memory.
@@ -108,8 +108,8 @@ TEST_F(PlayerTest, FirstEventAfterASecondThenTheGapsDividedBySpeed) {
         play();
         time.runUntilIdle(60s);
         EXPECT_EQ(times(), r.expected);
-        EXPECT_FALSE(f.isPlaying);
-        EXPECT_EQ(f.playPos, 12);
+        EXPECT_FALSE(f.player().isPlaying);
+        EXPECT_EQ(f.player().playPos, 12);
     }
 }
 
@@ -128,7 +128,7 @@ TEST_F(PlayerTest, StartAtOrBeyondTheEndPlaysTheLastEvent) {
         EXPECT_EQ(log[0].hex, "90 3E 7F");  // W at the second it is due
         EXPECT_EQ(log[0].ms, 1000);
         EXPECT_EQ(log[1].hex, "80 3E 00");  // its release was lost: the end lets it go
-        EXPECT_FALSE(f.isPlaying);
+        EXPECT_FALSE(f.player().isPlaying);
     }
     // Text that is no number starts at the beginning.
     Form1& f = ready();
@@ -148,8 +148,8 @@ TEST_F(PlayerTest, ResumeAfterAPausePlaysTheNextEventAtOnceThenTheRecordedGaps) 
     EXPECT_EQ(f.form.caption(), "무토 - 곡.vsp[연주중]");
     time.advanceMs(1200);  // event 0 at 1.0 s
     pause();
-    EXPECT_TRUE(f.isPaused);
-    EXPECT_FALSE(f.isPlaying);
+    EXPECT_TRUE(f.player().isPaused);
+    EXPECT_FALSE(f.player().isPlaying);
     EXPECT_EQ(f.cmd_pause.caption(), "▶");
     EXPECT_EQ(f.cmd_play.caption(), "■");
     EXPECT_EQ(f.form.caption(), "무토 - 곡.vsp[연주 일시정지]");
@@ -183,7 +183,7 @@ TEST_F(PlayerTest, ALongStallShiftsTheRestAShortOneIsCaughtUp) {
         time.stall(r.stall);
         time.runUntilIdle(10s);
         EXPECT_EQ(times(), r.expected);
-        EXPECT_FALSE(f.isPlaying);
+        EXPECT_FALSE(f.player().isPlaying);
     }
 }
 
@@ -195,7 +195,7 @@ TEST_F(PlayerTest, GapsAcrossMidnightInTheFileOrOnTheWallClockStayTheSame) {
     play();
     time.runUntilIdle(10s);
     EXPECT_EQ(times(), (std::vector<int64_t>{1000, 1250, 1500, 1750}));
-    EXPECT_FALSE(f.isPlaying);
+    EXPECT_FALSE(f.player().isPlaying);
 }
 
 TEST_F(PlayerTest, AStopInTheMiddleReleasesEveryNoteTheEndOnlyThePlaybacksLostOnes) {
@@ -210,7 +210,7 @@ TEST_F(PlayerTest, AStopInTheMiddleReleasesEveryNoteTheEndOnlyThePlaybacksLostOn
     EXPECT_EQ(midi.hex(), (std::vector<std::string>{"80 3C 00", "81 3C 00"}));
     EXPECT_FALSE(f.keys().isHeld(kQ));
     EXPECT_FALSE(f.keys().isHeld(kPad1));
-    EXPECT_FALSE(f.isPlaying);
+    EXPECT_FALSE(f.player().isPlaying);
     EXPECT_EQ(f.cmd_play.caption(), "▶");
     up(kPad1);
 
@@ -233,7 +233,7 @@ TEST_F(PlayerTest, AStopInTheMiddleReleasesEveryNoteTheEndOnlyThePlaybacksLostOn
     midi.sent.clear();
     play();
     EXPECT_EQ(midi.hex(), (std::vector<std::string>{"80 3C 00", "81 3C 00"}));
-    EXPECT_FALSE(f.isPaused);
+    EXPECT_FALSE(f.player().isPaused);
     EXPECT_EQ(f.cmd_pause.caption(), "||");
 }
 
@@ -316,7 +316,7 @@ TEST_F(PlayerTest, TheTransportShowsPlayingPausedAndIdle) {
     // Nothing to play: the captions and controls come back at once.
     perform({});
     play();
-    EXPECT_FALSE(f.isPlaying);
+    EXPECT_FALSE(f.player().isPlaying);
     EXPECT_EQ(f.form.caption(), "무토");
     EXPECT_EQ(f.cmd_play.caption(), "▶");
     EXPECT_TRUE(f.cmd_open.enabled());
@@ -446,8 +446,8 @@ TEST_F(PlayerTest, EveryNoteOnGetsItsNoteOffWhateverHappensMeanwhile) {
         time.runUntilIdle(std::chrono::seconds(pick(2) * 100));
         for (int k : live)
             up(k);
-        if (f.isPlaying || f.isPaused) play();
-        EXPECT_FALSE(f.isPlaying || f.isPaused);
+        if (f.player().isPlaying || f.player().isPaused) play();
+        EXPECT_FALSE(f.player().isPlaying || f.player().isPaused);
         std::map<int, int> sounding;  // channel × 128 + note → on minus off
         for (uint32_t m : midi.sent) {
             int status = int(m & 0xF0), key = int(m & 0x0F) * 128 + int((m >> 8) & 0x7F);

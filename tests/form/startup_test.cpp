@@ -5,6 +5,7 @@
 #include "form/midi.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
+#include "performance/player.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
 
@@ -47,10 +48,10 @@ TEST_F(FormTest, FirstStartDefaults) {
     const char* effects[4] = {"음지속 70", "음잔향 0", "음두께 0", "x1.0"};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(f.lbl_effect(i).caption(), effects[i]);
-    EXPECT_FLOAT_EQ(f.playSpeed, 1.0f);
-    EXPECT_EQ(f.typedProgram[0], -1);
-    EXPECT_EQ(f.typedProgram[1], -1);
-    EXPECT_EQ(f.pressColor, f.lbl_Color(2).backColor());
+    EXPECT_FLOAT_EQ(f.player().playSpeed, 1.0f);
+    EXPECT_EQ(f.keys().typedProgram[0], -1);
+    EXPECT_EQ(f.keys().typedProgram[1], -1);
+    EXPECT_EQ(f.visualOptions().pressColor, f.lbl_Color(2).backColor());
     EXPECT_EQ(f.form.picture(), "/opt/muto/CKeyboard.gif");
     EXPECT_EQ(f.pic_CircleTouch.picture(), "/opt/muto/PKeyboard.gif");
     EXPECT_EQ(f.img_ControlPanel.picture(), "/opt/muto/ControlPanel.gif");
@@ -66,13 +67,14 @@ TEST_F(FormTest, HighlightsAreResetAndKeyShapesTakeThePressColour) {
         ++shapes;
         EXPECT_FALSE(s.lit()) << s.index();
         if (*s.role() != KeyRole::Control) {
-            EXPECT_EQ(s.backColor(), f.pressColor) << s.index();
+            EXPECT_EQ(s.backColor(), f.visualOptions().pressColor) << s.index();
         }
     });
     EXPECT_EQ(shapes, 91);
-    EXPECT_EQ(f.shp_img(12).backColor(), f.pressColor);
+    EXPECT_EQ(f.shp_img(12).backColor(), f.visualOptions().pressColor);
     EXPECT_FALSE(f.shp_img(13).visible());
-    EXPECT_NE(f.shp_key(16).backColor(), f.pressColor);  // role 5 keeps its design colour
+    EXPECT_NE(f.shp_key(16).backColor(),
+              f.visualOptions().pressColor);  // role 5 keeps its design colour
 }
 
 TEST_F(FormTest, EveryMappedKeyHasACaptionAndBackspaceHasNone) {
@@ -107,7 +109,7 @@ TEST_F(FormTest, MidiOpenAndCloseAreIdempotent) {
     f.midi().midiClose();
     f.midi().midiClose();
     EXPECT_EQ(midi.closes, 1);
-    EXPECT_EQ(f.midiOutHandle, 0);
+    EXPECT_EQ(f.midi().midiOutHandle, 0);
 }
 
 TEST_F(FormTest, AWriteFailureOfTheOutputIsShownOnceAndPlayingGoesOn) {
@@ -132,11 +134,11 @@ TEST_F(FormTest, AWriteFailureOfTheOutputIsShownOnceAndPlayingGoesOn) {
 
 TEST_F(FormTest, CloseIsRefusedWhilePlayingAndClosesTheOutputOtherwise) {
     Form1& f = started();
-    f.isPlaying = true;
+    f.player().isPlaying = true;
     EXPECT_FALSE(f.queryUnload());
     EXPECT_EQ(midi.closes, 0);
-    f.isPlaying = false;
-    f.isPaused = true;
+    f.player().isPlaying = false;
+    f.player().isPaused = true;
     EXPECT_TRUE(f.queryUnload());
     EXPECT_EQ(midi.closes, 1);
 }
@@ -177,7 +179,7 @@ TEST_F(FormTest, ApplyColourRecolours) {
     EXPECT_EQ(f.Label1(11).foreColor(), rgb(9, 9, 9));
     f.lbl_Color(2).setBackColor(rgb(0, 0, 200));
     f.visualOptions().applyColour(2, 0);
-    EXPECT_EQ(f.pressColor, rgb(0, 0, 200));
+    EXPECT_EQ(f.visualOptions().pressColor, rgb(0, 0, 200));
     EXPECT_EQ(f.shp_piano(30).backColor(), rgb(0, 0, 200));
     EXPECT_EQ(f.shp_key(65).backColor(), rgb(0, 0, 200));
     EXPECT_EQ(f.shp_img(12).backColor(), rgb(0, 0, 200));

@@ -5,6 +5,7 @@
 #include "form/circle_touch.h"
 #include "form/help_text.h"
 #include "form/help_window.h"
+#include "performance/player.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -36,7 +37,7 @@ TEST_F(FormTest, ColourSwatchCancelledChangesNothingChosenRecolours) {
     // A new pressed-key colour shows on the piano at once and on every later key press.
     dialogs.chosenColour = gold;
     f.lbl_Color(2).onClick();
-    EXPECT_EQ(f.pressColor, gold);
+    EXPECT_EQ(f.visualOptions().pressColor, gold);
     f.shp_piano.forEach([&](Shape& s) { EXPECT_EQ(s.backColor(), gold) << s.index(); });
     EXPECT_EQ(f.shp_img(12).backColor(), gold);
     down(kA);
@@ -197,7 +198,7 @@ TEST_F(FormTest, PictureDialogsReplaceOnlyWithLoadablePictures) {
 
 TEST_F(FormTest, NoColourOrPictureDialogWhilePlaying) {
     Form1& f = started();
-    f.isPlaying = true;
+    f.player().isPlaying = true;
     dialogs.chosenFile = "/pics/a.gif";
     dialogs.chosenColour = rgb(9, 9, 9);
     const Colour swatch = f.lbl_Color(2).backColor();
@@ -211,7 +212,7 @@ TEST_F(FormTest, NoColourOrPictureDialogWhilePlaying) {
     EXPECT_EQ(f.form.tag(), "");
     EXPECT_EQ(f.lbl_Color(2).backColor(), swatch);
     // Paused, the dialogs open again.
-    f.isPlaying = false;
+    f.player().isPlaying = false;
     f.form.onDblClick();
     EXPECT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(f.form.tag(), "/pics/a.gif");

@@ -133,7 +133,7 @@ protected:
         p.snapshot.damper = {0, 1};
         p.snapshot.keySig = {1, 0, 0, 1, 0, 0, 0, 0};
         p.snapshot.entries = {KeyEntry{uint8_t(kA), 46 + 22, 's'}};
-        f.progressScale = p.eventCount();
+        f.player().progressScale = p.eventCount();
         f.recorder().setPerformance(std::move(p));
         f.cmd_SavePlayPos(1).setTag("5");
     }
@@ -151,7 +151,7 @@ protected:
         played.clear();
         start = time.now() + 1.0;
         time.advance(60s);
-        if (form->isPaused) form->player().cmd_play_Click();
+        if (form->player().isPaused) form->player().cmd_play_Click();
         midi.onMessage = nullptr;
         return played;
     }

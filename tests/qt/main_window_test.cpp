@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "form/form1.h"
+#include "form/visual_options.h"
+#include "performance/player.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/qt_services.h"
 #include "support/fake_services.h"
@@ -87,9 +89,9 @@ TEST_F(MainWindowTest, ScanCodesPlayNotesWhateverTheProducedKey) {
 
 TEST_F(MainWindowTest, PressedKeyIsLitOnTheCanvas) {
     const Shape& q = form.shp_key('Q');
-    const QColor press(static_cast<int>(form.pressColor & 0xFF),
-                       static_cast<int>((form.pressColor >> 8) & 0xFF),
-                       static_cast<int>((form.pressColor >> 16) & 0xFF));
+    const QColor press(static_cast<int>(form.visualOptions().pressColor & 0xFF),
+                       static_cast<int>((form.visualOptions().pressColor >> 8) & 0xFF),
+                       static_cast<int>((form.visualOptions().pressColor >> 16) & 0xFF));
     // Bottom left inside the shape, clear of its caption.
     const int dx = 3, dy = q.geometry().height - 3;
     EXPECT_NE(pixelOf(q, dx, dy), press);
@@ -274,10 +276,10 @@ TEST_F(MainWindowTest, ButtonsAndCaptionsFollowTheModel) {
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedDuringPlayback) {
-    form.isPlaying = true;
+    form.player().isPlaying = true;
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
-    form.isPlaying = false;
+    form.player().isPlaying = false;
     EXPECT_TRUE(window->close());
 }
 

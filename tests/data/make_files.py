@@ -44,7 +44,7 @@ vsp = {
 
 vns = {
     'default.vns': bytes([0, 2, 2]),
-    'q-raised.vns': bytes([0, 2, 2, 0x51, 0x3D, 0x73]),
+    'q-raised.vns': bytes([3, 1, 3, 0x51, 0x3D, 0x73]),
     'two-left-over.vns': bytes([0, 2, 2, 0x51, 0x3D]),
     'out-of-range.vns': bytes([200, 255, 9, 0xFF, 0x80, ord('x'), 0, 0, 0]),
     'two-bytes.vns': bytes([0, 2]),

@@ -22,14 +22,14 @@ Bytes loadData(const std::string& name) {
 
 TEST(KeySetFile, GoldenBytesBothWays) {
     const KeySetFile defaults{0, 2, 2, {}};
-    const KeySetFile raised{0, 2, 2, {{81, 61, 's'}}};
+    const KeySetFile raised{3, 1, 3, {{81, 61, 's'}}};
     struct Case {
         const char* file;
         const KeySetFile& keySet;
         Bytes bytes;
     };
     for (const Case& c : {Case{"default.vns", defaults, {0x00, 0x02, 0x02}},
-                          Case{"q-raised.vns", raised, {0x00, 0x02, 0x02, 0x51, 0x3D, 0x73}}}) {
+                          Case{"q-raised.vns", raised, {0x03, 0x01, 0x03, 0x51, 0x3D, 0x73}}}) {
         SCOPED_TRACE(c.file);
         EXPECT_EQ(writeKeySet(c.keySet), c.bytes);
         EXPECT_EQ(loadData(c.file), c.bytes);

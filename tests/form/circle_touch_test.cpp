@@ -104,6 +104,13 @@ TEST_F(CircleTouchTest, NineQuickNotesReuseSlotZeroAndTakeItsRingOffFirst) {
     EXPECT_TRUE(n.after.active);
     EXPECT_EQ(f.circleTouch().nextCircle, 1);
     EXPECT_EQ(time.armedCount(), 8);
+
+    // A key twice as tall as wide (pad +): the centre's height comes from its height.
+    const Rect& plus = f.shp_key(107).geometry();
+    ASSERT_NE(plus.width, plus.height);
+    tap(107);
+    EXPECT_FLOAT_EQ(f.circleTouch().ring(1).x, float(plus.left) + float(plus.width) / 2);
+    EXPECT_FLOAT_EQ(f.circleTouch().ring(1).y, float(plus.top) + float(plus.height) / 2);
 }
 
 TEST_F(CircleTouchTest, SwitchingTheModeHidesAndShowsTheShapesAndClearsTheRings) {
@@ -193,6 +200,9 @@ TEST_F(CircleTouchTest, ThePaletteChoosesOneColourOrTheRainbow) {
         for (Colour slot : f.circleTouch().circleColors)
             EXPECT_EQ(slot, c);
     }
+    // Not black first, the rainbow's last colour: every slot must change.
+    indicator.onClick();
+    f.lbl_CircleColor(0).onClick();
     f.lbl_CircleColor(8).onClick();
     EXPECT_EQ(indicator.backColor(), rgb(255, 255, 255));
     EXPECT_EQ(indicator.caption(), "R");

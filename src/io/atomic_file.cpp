@@ -1,6 +1,8 @@
 #include "io/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "io/fd.h"
 
@@ -37,6 +40,53 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Temporary files are named ".muto-PID-N.tmp": short whatever the target's name (a name near
+// the 255-byte limit still has room), hidden, and recognisable as ours with the process that
+// wrote them.
+constexpr std::string_view kTempPrefix = ".muto-";
+constexpr std::string_view kTempSuffix = ".tmp";
+
+std::string tempName(const std::string& folder, long pid, int attempt) {
+    return folder + "/" + std::string(kTempPrefix) + std::to_string(pid) + "-" +
+           std::to_string(attempt) + std::string(kTempSuffix);
+}
+
+// The process that wrote a temporary file of ours, or 0 when the name is not one of ours.
+long writerOf(std::string_view name) {
+    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) return 0;
+    name.remove_prefix(kTempPrefix.size());
+    name.remove_suffix(kTempSuffix.size());
+    const auto dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == name.size()) return 0;
+    long pid = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (i == dash) continue;
+        if (name[i] < '0' || name[i] > '9') return 0;
+        if (i < dash) {
+            if (pid > 4194304) return 0;  // beyond any pid Linux hands out
+            pid = pid * 10 + (name[i] - '0');
+        }
+    }
+    return pid;
+}
+
+// Removes the temporary files a save of ours left in the folder when its process was killed
+// before it could clean up. A file whose writer still runs is left alone.
+void removeStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const long pid = writerOf(entry->d_name);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 bool writeAll(int fd, std::span<const uint8_t> bytes, int& err) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -58,11 +108,13 @@ WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t
     const std::string target = resolveTarget(path);
     const std::string folder = folderOf(target);
 
-    // A fresh name beside the target; O_EXCL never reuses someone else's file.
+    removeStaleTemporaries(folder);
+
+    // A fresh name in the target's folder; O_EXCL never reuses someone else's file.
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temp = tempName(folder, ::getpid(), attempt);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return failure(errno);
     }

@@ -103,27 +103,31 @@ bool writeAll(int fd, std::span<const uint8_t> bytes, int& err) {
 
 }  // namespace
 
+TemporaryFile createTemporaryBeside(const std::string& target) {
+    const std::string folder = folderOf(target);
+    removeStaleTemporaries(folder);
+    // A fresh name; O_EXCL never reuses someone else's file.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = tempName(folder, ::getpid(), attempt);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return {fd, std::move(name), 0};
+        if (errno != EEXIST) return {-1, {}, errno};
+    }
+    return {-1, {}, EEXIST};
+}
+
 WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
     if (path.empty()) return failure(ENOENT);
     const std::string target = resolveTarget(path);
     const std::string folder = folderOf(target);
 
-    removeStaleTemporaries(folder);
-
-    // A fresh name in the target's folder; O_EXCL never reuses someone else's file.
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = tempName(folder, ::getpid(), attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return failure(errno);
-    }
-    if (fd < 0) return failure(EEXIST);
-    Fd file(fd);
+    TemporaryFile temp = createTemporaryBeside(target);
+    if (temp.fd < 0) return failure(temp.error);
+    Fd file(temp.fd);
 
     auto fail = [&](int err) {
         if (file.get() >= 0) file.release();
-        ::unlink(temp.c_str());
+        ::unlink(temp.path.c_str());
         return failure(err);
     };
 
@@ -135,7 +139,7 @@ WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t
     if (!writeAll(file.get(), bytes, err)) return fail(err);
     if (::fsync(file.get()) != 0) return fail(errno);
     if (file.release() != 0) return fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
+    if (::rename(temp.path.c_str(), target.c_str()) != 0) return fail(errno);
 
     // The new name itself must reach the disk too.
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -35,18 +35,21 @@ void onSignal(int) {
 }
 
 // SIGINT, SIGTERM and SIGHUP close the window as the user would, so the MIDI output is closed
-// properly (a WAV file gets its final header).
-void closeOnSignals(muto::qt::MainWindow& window, muto::Form1& form) {
+// properly (a WAV file gets its final header). Nobody is asked anything from then on: a failure
+// is reported on standard error, and a box already open does not hold the exit.
+void closeOnSignals(muto::qt::MainWindow& window, muto::Form1& form, muto::qt::QtDialogs& dialogs) {
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &form] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &form, &dialogs] {
         char c;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
-        if (!window.close()) {
-            // A playback refuses the close; a signal ends the program all the same.
-            form.shutDown();
-            QApplication::exit(0);
-        }
+        static bool ending = false;
+        if (ending) return;
+        ending = true;
+        dialogs.endInteraction();
+        // A playback refuses the close; a signal ends the program all the same.
+        if (!window.close()) form.shutDown();
+        QApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = onSignal;
@@ -138,7 +141,7 @@ int main(int argc, char** argv) {
 
     qt::MainWindow window(form, pictures, leds);
     dialogs.setParent(&window);
-    closeOnSignals(window, form);
+    closeOnSignals(window, form, dialogs);
     form.show();
     window.show();
     return QApplication::exec();

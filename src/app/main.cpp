@@ -21,6 +21,7 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/qt/translations.h"
 #include "platform/x11/x11_auto_repeat.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
@@ -113,6 +114,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("muto"));
     QApplication::setApplicationVersion(QStringLiteral(MUTO_APP_VERSION));
     qt::installFonts();
+    if (!qt::installKoreanTranslation())
+        std::cerr << "muto: Qt's Korean translation (qtbase_ko.qm) is missing; its dialogs stay "
+                     "English\n";
 
     // Started from the menu there is no terminal to read: the reason is shown in a box too.
     if (programDir.empty()) {

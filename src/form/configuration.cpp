@@ -17,6 +17,8 @@ using settings::kConfigFields;
 
 namespace {
 
+constexpr int kLastRingChoice = 8;
+
 // Reads the value a field saves from its control.
 ConfigValue savedValue(Form1& f, const settings::ConfigField& field) {
     Control* c = f.findControl(field.control, field.index);
@@ -66,7 +68,9 @@ bool applyField(Form1& f, std::size_t i, const ConfigValue& value) {
             c->setTag(*text);
             return true;
         case FieldProperty::BackColour:
-            if (auto* label = dynamic_cast<Label*>(c); label && number) {
+            // A number that names no colour (past RGB, or past the system colours) is refused.
+            if (auto* label = dynamic_cast<Label*>(c);
+                label && number && isColour(static_cast<Colour>(*number))) {
                 label->setBackColor(static_cast<Colour>(*number));
                 return true;
             }
@@ -74,6 +78,9 @@ bool applyField(Form1& f, std::size_t i, const ConfigValue& value) {
         case FieldProperty::RingColour: {
             if (!number) return false;
             if (*number == settings::kNoRingColour) return true;  // none chosen: left as it is
+            // The choices are lbl_CircleColor(0..8): eight colours and the rainbow. The
+            // indicator lbl_CircleColor(9) is no choice; its click would open the palette.
+            if (*number < 0 || *number > kLastRingChoice) return false;
             Label* swatch = f.lbl_CircleColor.find(*number);
             if (!swatch) return false;
             if (swatch->onClick) swatch->onClick();

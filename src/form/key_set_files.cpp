@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kOverwritePrompt = 2;
 
+constexpr uint8_t kMaxMidiNote = 127;
+
 }  // namespace
 
 std::vector<KeyEntry> alteredKeyEntries(Form1& f) {
@@ -28,8 +30,9 @@ std::vector<KeyEntry> alteredKeyEntries(Form1& f) {
 
 void applyKeyEntries(Form1& f, const std::vector<KeyEntry>& entries) {
     for (const KeyEntry& e : entries) {
+        // An entry for a key that plays no note, or with a note MIDI does not have, is skipped.
         Label* cap = f.lbl_KeyCaption.find(e.keyCode);
-        if (!cap) continue;
+        if (!cap || e.note > kMaxMidiNote) continue;
         const size_t k = e.keyCode;
         f.keyAlter[k] = static_cast<int16_t>(e.note - f.keyNote[k]);
         f.keyNote[k] = e.note;

@@ -7,6 +7,7 @@
 #include "form/visual_options.h"
 #include "formats/config_file.h"
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 
 namespace muto {
@@ -124,13 +125,18 @@ void Configuration::cmd_SaveConfig_Click() {
         values[i] = savedValue(f_, kConfigFields[i]);
     const settings::ConfigWrite written = settings::writeConfig(values);
     if (!written.ok()) {
+        const settings::ConfigWriteFailure& failure = *written.failure;
+        const std::string* text = std::get_if<std::string>(&values[failure.field]);
+        // A path with a letter the Korean Windows code page lacks is the failure users meet.
         reportSaveFailure(f_, path(),
-                          settings::describeField(written.failure->field) + ": " +
-                              std::string(settings::errorName(written.failure->error)));
+                          failure.error == settings::ConfigWriteError::NotCp949 && text
+                              ? "\"" + *text + "\"에 CP949로 나타낼 수 없는 글자가 있습니다"
+                              : settings::describeField(failure.field) + ": " +
+                                    std::string(settings::errorName(failure.error)));
         return;
     }
     if (auto saved = writeFileAtomically(path(), written.bytes); !saved.ok())
-        reportSaveFailure(f_, path(), saved.reason());
+        reportSaveFailure(f_, path(), failureReason(saved.error()));
 }
 
 }  // namespace muto

@@ -5,6 +5,7 @@
 #include "form/key_map.h"
 #include "formats/keyset_file.h"
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 
 namespace muto {
@@ -64,7 +65,7 @@ void KeySetFiles::cmd_KeysetSave_Click() {
         file.octave2 = static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex());
         file.entries = alteredKeyEntries(f_);
         if (auto saved = writeFileAtomically(*path, writeKeySet(file)); !saved.ok())
-            reportSaveFailure(f_, *path, saved.reason());
+            reportSaveFailure(f_, *path, failureReason(saved.error()));
     }
     f_.setFocus(f_.Picture1);
 }

@@ -8,6 +8,7 @@
 #include "form/key_set_files.h"
 #include "formats/performance_file.h"
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 #include "performance/performance_export.h"
 #include "performance/player.h"
@@ -78,7 +79,7 @@ bool PerformanceFiles::writePerformanceFile(const std::string& path) {
         f_.perfEvents.begin(),
         f_.perfEvents.begin() + static_cast<std::ptrdiff_t>(std::min(n, f_.perfEvents.size())));
     if (auto saved = writeFileAtomically(path, writePerformance(file)); !saved.ok()) {
-        reportSaveFailure(f_, path, saved.reason());
+        reportSaveFailure(f_, path, failureReason(saved.error()));
         return false;
     }
     return true;
@@ -88,7 +89,7 @@ bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
     const PlaybackCapture capture = capturePlayback(performanceInMemory(f_));
     if (auto saved = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)));
         !saved.ok()) {
-        reportSaveFailure(f_, path, saved.reason());
+        reportSaveFailure(f_, path, failureReason(saved.error()));
         return false;
     }
     return true;

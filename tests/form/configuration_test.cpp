@@ -182,6 +182,13 @@ TEST_F(ConfigTest, AFailedWriteSaysSoAndKeepsTheOldFile) {
     save();
     EXPECT_EQ(dialogs.boxes.back().title, "저장 실패");
     EXPECT_NE(dialogs.boxes.back().text.find(dir + "/gone/config.ini"), std::string::npos);
+    EXPECT_NE(dialogs.boxes.back().text.find("(파일이나 폴더가 없습니다)"), std::string::npos);
+    // A picture path that the Korean code page cannot hold is named, in Korean.
+    form->form.setTag("/p/Việt.jpg");
+    save();
+    EXPECT_NE(dialogs.boxes.back().text.find(
+                  "(\"/p/Việt.jpg\"에 CP949로 나타낼 수 없는 글자가 있습니다)"),
+              std::string::npos);
 }
 
 }  // namespace

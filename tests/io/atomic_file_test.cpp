@@ -1,4 +1,5 @@
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,7 @@ TEST_F(AtomicFile, MissingFolderGivesTheReason) {
     auto err = writeFileAtomically(path("gone/song.vsp"), Bytes{1});
     ASSERT_FALSE(err.ok());
     EXPECT_EQ(err.reason(), "No such file or directory");
+    EXPECT_EQ(failureReason(err.error()), "파일이나 폴더가 없습니다");
     EXPECT_TRUE(names().empty());
 }
 
@@ -84,6 +86,7 @@ TEST_F(AtomicFile, FailedWriteKeepsTheOldFile) {
 
     ASSERT_FALSE(err.ok());
     EXPECT_EQ(err.reason(), "File too large");
+    EXPECT_EQ(failureReason(err.error()), "파일이 너무 큽니다");
     EXPECT_EQ(contents(target), old);
     EXPECT_EQ(names(), std::vector<std::string>{"keys.vns"});
 }
@@ -93,6 +96,7 @@ TEST_F(AtomicFile, FailedRenameLeavesNoTemporaryFile) {
     fs::create_directory(path("taken/inner"));
     auto err = writeFileAtomically(path("taken"), Bytes{1, 2});
     ASSERT_FALSE(err.ok());
+    EXPECT_EQ(failureReason(err.error()), "같은 이름의 폴더가 있습니다");
     EXPECT_TRUE(fs::is_directory(path("taken/inner")));
     EXPECT_EQ(names(), std::vector<std::string>{"taken"});
 }

@@ -12,7 +12,7 @@
 #include <QSignalBlocker>
 #include <string_view>
 
-#include "core/channel_controls.h"
+#include "form/channel_controls.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 

@@ -164,14 +164,19 @@ void drawLegends(QPainter& p, const QRectF& r, const QString& label, const QStri
         drawText(p, face, Qt::AlignLeft | Qt::AlignTop, text, f, kLegend);
     }
     if (sub.isEmpty()) return;
+    // Beside a word legend (Backspace, Pause) the second legend takes the lower right corner:
+    // those keys carry no note caption. Beside a digit or letter it shares the top.
+    const bool beside = label.size() <= 2;
+    const QRectF corner = beside ? face.adjusted(0, 0, 2, 0) : face.adjusted(0, 0, 0, 1);
+    const Qt::Alignment align = Qt::AlignRight | (beside ? Qt::AlignTop : Qt::AlignBottom);
     if (isArrow(sub)) {
-        drawText(p, face.adjusted(0, -2, 1, 0), Qt::AlignRight | Qt::AlignTop, sub,
-                 font(fonts.symbols, 10), secondary);
+        drawText(p, beside ? corner.adjusted(0, -2, -1, 0) : corner, align, sub,
+                 font(fonts.symbols, beside ? 10 : 9), secondary);
     } else if (sub.size() > 2) {
         // Number-pad navigation legends, narrowed to share the top with the digit.
         QFont f = font(fonts.korean, 7);
-        f.setStretch(QFont::Condensed);
-        drawText(p, face.adjusted(0, 0, 2, 0), Qt::AlignRight | Qt::AlignTop, sub, f, secondary);
+        if (beside) f.setStretch(QFont::Condensed);
+        drawText(p, corner, align, sub, f, secondary);
     } else {
         const bool hangul = sub.front().unicode() >= 0x3131 && sub.front().unicode() <= 0x318E;
         drawText(p, face, Qt::AlignRight | Qt::AlignTop, sub,

@@ -2,10 +2,12 @@
 // Num Lock service without an X display.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -20,6 +22,7 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/qt/translations.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
 namespace muto::qt {
@@ -33,6 +36,17 @@ TEST(QtFileFilter, ConvertsWindowsFilters) {
     EXPECT_EQ(qtFileFilter(""), QString());
     // A dangling description without patterns is dropped.
     EXPECT_EQ(qtFileFilter("Text|*.txt|Broken"), QStringLiteral("Text (*.txt)"));
+}
+
+TEST(KoreanTranslation, QtsOwnTextsAreKorean) {
+    const char* prompt = "%1 already exists.\nDo you want to replace it?";
+    ASSERT_TRUE(installKoreanTranslation());
+    const QString text = QCoreApplication::translate("QFileDialog", prompt);
+    EXPECT_NE(text, QString::fromUtf8(prompt));
+    EXPECT_TRUE(text.contains(QStringLiteral("바꾸")) || text.contains(QStringLiteral("덮어")))
+        << text.toStdString();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("취소"));
+    QLocale::setDefault(QLocale::c());  // the other tests run as they did
 }
 
 TEST(QtPictureLoader, TellsMissingFromInvalid) {

@@ -12,6 +12,7 @@
 
 #include "app/command_line.h"
 #include "app/export_command.h"
+#include "app/import_command.h"
 #include "app/program_dir.h"
 #include "form/form1.h"
 #include "form/midi.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
         return app::exportMidi(options.exportIn, options.exportOut, std::cerr);
     if (options.exportKind == app::Options::Export::Wav)
         return app::renderWav(options.exportIn, options.exportOut, options.soundfont, std::cerr);
+    if (options.exportKind == app::Options::Export::ImportMidi)
+        return app::importMidi(options.exportIn, options.exportOut, std::cerr);
 
     std::string usageError;
     std::unique_ptr<MidiDevice> midi =

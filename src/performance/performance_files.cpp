@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <string_view>
 
 #include "form/form1.h"
 #include "form/key_set_files.h"
@@ -10,6 +11,7 @@
 #include "io/atomic_file.h"
 #include "io/failure_reason.h"
 #include "io/read_file.h"
+#include "performance/midi_import.h"
 #include "performance/performance_export.h"
 #include "performance/player.h"
 
@@ -18,7 +20,8 @@ namespace muto {
 namespace {
 
 constexpr int kOverwritePrompt = 2;
-constexpr const char* kFilter = "*.vsp|*.vsp";
+// The open dialog also offers Standard MIDI Files, which are imported.
+constexpr const char* kFilter = "*.vsp|*.vsp|*.mid;*.midi|*.mid;*.midi";
 // The save dialog also offers the Standard MIDI File of the performance.
 constexpr const char* kSaveFilter = "*.vsp|*.vsp|*.mid|*.mid";
 
@@ -95,12 +98,25 @@ bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
     return true;
 }
 
+namespace {
+
+bool endsWithNoCase(const std::string& path, std::string_view ending) {
+    if (path.size() < ending.size()) return false;
+    for (size_t i = 0; i < ending.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[path.size() - ending.size() + i]);
+        if (std::tolower(c) != ending[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool isMidiFileName(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".mid";
+    return endsWithNoCase(path, ".mid");
+}
+
+bool isMidiImportName(const std::string& path) {
+    return endsWithNoCase(path, ".mid") || endsWithNoCase(path, ".midi");
 }
 
 void PerformanceFiles::cmd_save_Click() {
@@ -122,7 +138,9 @@ void PerformanceFiles::cmd_open_Click() {
     request.initDir = f_.services.programDir;
     request.filter = kFilter;
     auto path = f_.services.dialogs.openFile(request);
-    if (path && !path->empty()) {
+    if (path && !path->empty() && isMidiImportName(*path)) {
+        importMidiFile(*path);
+    } else if (path && !path->empty()) {
         f_.player().clearKeyOverrides();
         f_.eventCount = 0;
         auto bytes = readWholeFile(*path);
@@ -150,6 +168,31 @@ void PerformanceFiles::cmd_open_Click() {
         }
     }
     f_.setFocus(f_.Picture1);
+}
+
+void PerformanceFiles::importMidiFile(const std::string& path) {
+    auto bytes = readWholeFile(path);
+    auto imported = bytes ? muto::importMidiFile(*bytes) : ReadResult<MidiImport>(bytes.failure());
+    if (!imported) {
+        f_.services.dialogs.messageBox(
+            baseName(path) + ": " + importFailureText(imported.failure()), "열기 실패",
+            MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // Like a recording never saved: no performance file, the key set cleared.
+    f_.player().clearKeyOverrides();
+    PerformanceFile& perf = imported->performance;
+    f_.perfVersion = kPerformanceVersion;
+    f_.currentPerfFile.clear();
+    f_.snapSettings = perf.settings;
+    f_.snapDamper = perf.damper;
+    if (perf.keySig) f_.snapKeySig = *perf.keySig;
+    f_.perfEvents = std::move(perf.events);
+    f_.eventCount = static_cast<int32_t>(f_.perfEvents.size());
+    f_.form.setCaption("무토 - " + baseName(path));
+    resetPlayPositions();
+    f_.services.dialogs.messageBox(importReportText(imported->summary), "안내", MsgButtons::Ok,
+                                   MsgIcon::Information);
 }
 
 }  // namespace muto

@@ -30,6 +30,10 @@ constexpr double kStallSeconds = 0.5;
 // A timer may run a hair before its due time through the rounding of its interval.
 constexpr double kDueTolerance = 1e-9;
 
+// Practice: the key to press next lights this long before it is due, in this colour.
+constexpr double kPracticeLead = 0.4;
+constexpr Colour kPracticeColour = rgb(0, 200, 80);
+
 constexpr const char* kPlaying = "[연주중]";
 constexpr const char* kPausedMark = "[연주 일시정지]";
 
@@ -172,6 +176,12 @@ void Player::prepare() {
     playShiftState_ = 0;
     playbackHeld_.fill(false);
     toCircleTouch_ = f_.chk_CircleTouch.value() == 1;
+    practising_ = f_.chk_Practice.value() == 1;
+    awaitedKey_ = -1;
+    waiting_ = false;
+    takenEarly_ = false;
+    userOwned_.fill(false);
+    score_ = {};
 }
 
 void Player::restoreDegreeAccidentals() {
@@ -192,12 +202,16 @@ void Player::restoreDegreeAccidentals() {
 }
 
 void Player::arm(double now) {
+    arm(now, nextDue_);
+}
+
+void Player::arm(double now, double target) {
     if (!timer_) {
         timer_ = f_.services.timers.createTimer(TimerKind::SingleShot);
         timer_->onTimeout = [this] { onTimer(); };
     }
-    armedFor_ = std::max(nextDue_, now);
-    double wait = nextDue_ - now;
+    armedFor_ = std::max(target, now);
+    double wait = target - now;
     int64_t us = 0;
     if (wait > 0)
         us = static_cast<int64_t>(std::ceil(std::min(wait, 2 * kSecondsPerDay) * 1e6 - 1e-3));
@@ -210,18 +224,41 @@ void Player::onTimer() {
     double now = clock.now();
     double heldUp = now - armedFor_;
     if (heldUp > kStallSeconds) nextDue_ += heldUp;
-    if (now + kDueTolerance < nextDue_) {
-        arm(now);
-        return;
-    }
     if (f_.playPos < 0 || f_.playPos >= f_.eventCount ||
         static_cast<size_t>(f_.playPos) >= f_.perfEvents.size()) {
         finish();
         return;
     }
-
     const PerfEvent e = f_.perfEvents[static_cast<size_t>(f_.playPos)];
     const int k = e.keyCode & 0xFF;
+    const bool awaited = isAwaited(e);
+    if (awaited && takenEarly_) {
+        if (now + kDueTolerance < nextDue_) {
+            arm(now);
+            return;
+        }
+        // The user played it already.
+        takenEarly_ = false;
+        advance(now);
+        return;
+    }
+    if (awaited && awaitedKey_ < 0 && now + kDueTolerance >= nextDue_ - kPracticeLead)
+        lightAwaited(k, nextDue_);
+    if (now + kDueTolerance < nextDue_) {
+        arm(now, awaited && awaitedKey_ < 0 ? nextDue_ - kPracticeLead : nextDue_);
+        return;
+    }
+    if (awaited) {
+        waiting_ = true;  // until the user presses the key
+        return;
+    }
+    // The user's own press of a key ends with the user's release.
+    if (e.isDown == 0 && userOwned_[static_cast<size_t>(k)]) {
+        userOwned_[static_cast<size_t>(k)] = false;
+        advance(now);
+        return;
+    }
+
     inCallback_ = true;
     if (e.isDown != 0) {
         if (k == kShiftKey)
@@ -237,7 +274,10 @@ void Player::onTimer() {
         playbackHeld_[static_cast<size_t>(k)] = false;
     }
     inCallback_ = false;
+    advance(clock.now());
+}
 
+void Player::advance(double now) {
     ++f_.playPos;
     setProgressUnits(f_.playPos);
     if (f_.playPos >= f_.eventCount) {
@@ -254,12 +294,73 @@ void Player::onTimer() {
         if (!f_.isPaused) finish();
         return;
     }
-    arm(clock.now());
+    arm(now);
+}
+
+// --- Practice -------------------------------------------------------------------------------
+
+bool Player::isAwaited(const PerfEvent& e) const {
+    if (!practising_ || e.isDown == 0 || playShiftState_ != 0) return false;
+    const int k = e.keyCode & 0xFF;
+    const Shape* shape = f_.shp_key.find(k);
+    return shape && shape->role() && *shape->role() == KeyRole::NoteChannel1 &&
+           f_.keyNote[static_cast<size_t>(k)] != 0;
+}
+
+void Player::lightAwaited(int keyCode, double due) {
+    awaitedKey_ = keyCode;
+    awaitedDue_ = due;
+    Shape& key = f_.shp_key(keyCode);
+    awaitedKeyColour_ = key.backColor();
+    key.setBackColor(kPracticeColour);
+    key.setLit(true);
+}
+
+void Player::unlightAwaited() {
+    if (awaitedKey_ < 0) return;
+    Shape& key = f_.shp_key(awaitedKey_);
+    key.setBackColor(awaitedKeyColour_);
+    if (!f_.keys().isHeld(awaitedKey_)) key.setLit(false);
+    awaitedKey_ = -1;
+}
+
+void Player::userPressedNote(int keyCode) {
+    if (!practising_ || inCallback_ || !active_ || !f_.isPlaying) return;
+    if (keyCode != awaitedKey_) {
+        ++score_.wrongKeys;
+        return;
+    }
+    const double now = f_.services.monotonic.now();
+    ++score_.hits;
+    score_.lateSeconds += std::max(now - awaitedDue_, 0.0);
+    unlightAwaited();
+    userOwned_[static_cast<size_t>(keyCode & 0xFF)] = true;
+    if (!waiting_) {
+        takenEarly_ = true;
+        return;
+    }
+    // The rest follows from this press at the recorded gaps.
+    waiting_ = false;
+    if (timer_) timer_->stop();
+    nextDue_ = now;
+    advance(now);
+}
+
+void Player::showPracticeScore() {
+    const PracticeScore& s = score_;
+    const long late = s.hits > 0 ? std::lround(s.lateSeconds * 1000 / s.hits) : 0;
+    f_.services.dialogs.messageBox("맞힌 음 " + std::to_string(s.hits) + "개, 틀린 건반 " +
+                                       std::to_string(s.wrongKeys) + "개, 평균 늦음 " +
+                                       std::to_string(late) + " ms",
+                                   "연습", MsgButtons::Ok, MsgIcon::Information);
 }
 
 void Player::finish() {
     if (timer_) timer_->stop();
     active_ = false;
+    waiting_ = false;
+    takenEarly_ = false;
+    unlightAwaited();
     const bool early = f_.playPos != f_.eventCount;
     f_.isPlaying = false;
     if (f_.isPaused) {
@@ -280,6 +381,10 @@ void Player::finish() {
     f_.cmd_play.setCaption("▶");
     setPlaybackControlsEnabled(true);
     f_.setFocus(f_.Picture1);
+    if (practising_) {
+        practising_ = false;
+        showPracticeScore();
+    }
 }
 
 void Player::keyDown(int keyCode, int shift) {

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "common/time.h"
+#include "formats/perf_event.h"
 
 namespace muto {
 
@@ -50,14 +52,36 @@ public:
     // The width of the progress shape in bar units (events played).
     int progressUnits() const { return progressUnits_; }
 
+    // Practice ("연습" checked when a playback starts): the playback waits before each key-down
+    // of a channel-1 note until the user presses that key, lit in its own colour a moment before
+    // it is due. Called by the key handlers for every note key the user presses: the awaited key
+    // advances the playback, any other counts as wrong.
+    void userPressedNote(int keyCode);
+    struct PracticeScore {
+        int hits = 0;
+        int wrongKeys = 0;
+        double lateSeconds = 0;  // summed over the hits; a press before the due time is on time
+    };
+    const PracticeScore& practiceScore() const { return score_; }
+    // The key the playback waits for, lit for the user; -1 when none.
+    int awaitedKey() const { return awaitedKey_; }
+
 private:
     // Restores the recorded settings and sets up the schedule; false when there is nothing to
     // play.
     void prepare();
     void restoreDegreeAccidentals();
     void onTimer();
-    // Arms the timer for the event due at nextDue_.
+    // Arms the timer for the event due at nextDue_, or for an earlier moment.
     void arm(double now);
+    void arm(double now, double target);
+    // Counts the event at playPos as played and schedules the next one.
+    void advance(double now);
+    // A key-down of a channel-1 note, which practice leaves to the user.
+    bool isAwaited(const PerfEvent& e) const;
+    void lightAwaited(int keyCode, double due);
+    void unlightAwaited();
+    void showPracticeScore();
     // What follows the end of a playback, reached at the last event or on a stop request.
     void finish();
     void setProgressUnits(int units);
@@ -81,6 +105,15 @@ private:
     // Keys the playback pressed that are still down: released at the end should the recording
     // have lost their releases.
     std::array<bool, 256> playbackHeld_{};
+
+    bool practising_ = false;
+    int awaitedKey_ = -1;
+    double awaitedDue_ = 0;
+    uint32_t awaitedKeyColour_ = 0;  // the lit key's own colour, given back when it is pressed
+    bool waiting_ = false;           // the awaited key is due: no timer runs until it is pressed
+    bool takenEarly_ = false;        // the awaited key was pressed before it was due
+    std::array<bool, 256> userOwned_{};  // keys the user pressed for the playback
+    PracticeScore score_;
 };
 
 // The start position as the marker keeps it: an event index, possibly with a fraction.

@@ -20,6 +20,8 @@ namespace muto {
 namespace {
 
 constexpr int kShiftKey = 16;
+constexpr int kCtrlKey = 17;
+constexpr int kSpaceKey = 32;
 constexpr int kAltKey = 18;
 constexpr int kF1 = 112;
 constexpr double kSecondsPerDay = 86400.0;
@@ -123,7 +125,8 @@ void Player::cmd_play_Click() {
         active_ = true;
         prepare();
         // The first event is due a second from now; the timer plays it.
-        arm(f_.services.monotonic.now());
+        const double now = f_.services.monotonic.now();
+        arm(now, lightUpcoming(now));
         return;
     }
     f_.isPlaying = false;
@@ -178,8 +181,9 @@ void Player::prepare() {
     toCircleTouch_ = f_.chk_CircleTouch.value() == 1;
     practising_ = f_.chk_Practice.value() == 1;
     awaitedKey_ = -1;
+    takenPos_ = -1;
+    heldModifier_ = -1;
     waiting_ = false;
-    takenEarly_ = false;
     userOwned_.fill(false);
     score_ = {};
 }
@@ -231,24 +235,18 @@ void Player::onTimer() {
     }
     const PerfEvent e = f_.perfEvents[static_cast<size_t>(f_.playPos)];
     const int k = e.keyCode & 0xFF;
-    const bool awaited = isAwaited(e);
-    if (awaited && takenEarly_) {
-        if (now + kDueTolerance < nextDue_) {
-            arm(now);
-            return;
-        }
-        // The user played it already.
-        takenEarly_ = false;
+    const double wake = lightUpcoming(now);
+    if (now + kDueTolerance < nextDue_) {
+        arm(now, wake);
+        return;
+    }
+    if (f_.playPos == takenPos_) {
+        // The user has played this key-down already.
+        takenPos_ = -1;
         advance(now);
         return;
     }
-    if (awaited && awaitedKey_ < 0 && now + kDueTolerance >= nextDue_ - kPracticeLead)
-        lightAwaited(k, nextDue_);
-    if (now + kDueTolerance < nextDue_) {
-        arm(now, awaited && awaitedKey_ < 0 ? nextDue_ - kPracticeLead : nextDue_);
-        return;
-    }
-    if (awaited) {
+    if (awaitedAt(f_.playPos) >= 0) {
         waiting_ = true;  // until the user presses the key
         return;
     }
@@ -294,26 +292,46 @@ void Player::advance(double now) {
         if (!f_.isPaused) finish();
         return;
     }
-    arm(now);
+    arm(now, lightUpcoming(now));
 }
 
 // --- Practice -------------------------------------------------------------------------------
 
-bool Player::isAwaited(const PerfEvent& e) const {
-    if (!practising_ || e.isDown == 0 || playShiftState_ != 0) return false;
+int Player::awaitedAt(int pos) const {
+    if (!practising_ || playShiftState_ != 0 || pos < 0 || pos >= f_.eventCount) return -1;
+    const PerfEvent& e = f_.perfEvents[static_cast<size_t>(pos)];
     const int k = e.keyCode & 0xFF;
     const Shape* shape = f_.shp_key.find(k);
-    return shape && shape->role() && *shape->role() == KeyRole::NoteChannel1 &&
-           f_.keyNote[static_cast<size_t>(k)] != 0;
+    return e.isDown != 0 && shape && shape->role() && *shape->role() == KeyRole::NoteChannel1 &&
+                   f_.keyNote[static_cast<size_t>(k)] != 0
+               ? k
+               : -1;
 }
 
-void Player::lightAwaited(int keyCode, double due) {
-    awaitedKey_ = keyCode;
-    awaitedDue_ = due;
-    Shape& key = f_.shp_key(keyCode);
-    awaitedKeyColour_ = key.backColor();
-    key.setBackColor(kPracticeColour);
-    key.setLit(true);
+double Player::lightUpcoming(double now) {
+    if (!practising_ || awaitedKey_ >= 0) return nextDue_;
+    // Only a key due within the lead of the next event can light before that event plays.
+    const float speed = f_.playSpeed > 0 ? f_.playSpeed : 1.0f;
+    double due = nextDue_;
+    for (int i = f_.playPos; i < f_.eventCount && due <= nextDue_ + kPracticeLead; ++i) {
+        if (i > f_.playPos)
+            due += recordedGap(f_.perfEvents[static_cast<size_t>(i - 1)].time,
+                               f_.perfEvents[static_cast<size_t>(i)].time) /
+                   speed;
+        const int k = awaitedAt(i);
+        if (k < 0 || i == takenPos_) continue;
+        if (now + kDueTolerance < due - kPracticeLead)
+            return std::min(nextDue_, due - kPracticeLead);
+        awaitedKey_ = k;
+        awaitedPos_ = i;
+        awaitedDue_ = due;
+        Shape& key = f_.shp_key(k);
+        awaitedKeyColour_ = key.backColor();
+        key.setBackColor(kPracticeColour);
+        key.setLit(true);
+        break;
+    }
+    return nextDue_;
 }
 
 void Player::unlightAwaited() {
@@ -324,26 +342,52 @@ void Player::unlightAwaited() {
     awaitedKey_ = -1;
 }
 
+// The Space or Ctrl pressed together with the awaited key, when the playback has not pressed it
+// yet: the user's note needs it.
+int Player::pendingModifier() const {
+    const int before = awaitedPos_ - 1;
+    if (before < f_.playPos) return -1;
+    const PerfEvent& m = f_.perfEvents[static_cast<size_t>(before)];
+    const int k = m.keyCode & 0xFF;
+    return m.isDown != 0 && (k == kSpaceKey || k == kCtrlKey) &&
+                   m.time == f_.perfEvents[static_cast<size_t>(awaitedPos_)].time
+               ? k
+               : -1;
+}
+
+void Player::userPressingNote(int keyCode) {
+    if (!practising_ || inCallback_ || !active_ || !f_.isPlaying || keyCode != awaitedKey_) return;
+    heldModifier_ = pendingModifier();
+    if (heldModifier_ < 0) return;
+    inCallback_ = true;
+    keyDown(heldModifier_, playShiftState_);
+    inCallback_ = false;
+}
+
 void Player::userPressedNote(int keyCode) {
     if (!practising_ || inCallback_ || !active_ || !f_.isPlaying) return;
     if (keyCode != awaitedKey_) {
         ++score_.wrongKeys;
         return;
     }
+    if (heldModifier_ >= 0) {
+        // The playback presses it again when it comes to it.
+        inCallback_ = true;
+        keyUp(heldModifier_, playShiftState_);
+        inCallback_ = false;
+        heldModifier_ = -1;
+    }
     const double now = f_.services.monotonic.now();
     ++score_.hits;
     score_.lateSeconds += std::max(now - awaitedDue_, 0.0);
     unlightAwaited();
     userOwned_[static_cast<size_t>(keyCode & 0xFF)] = true;
-    if (!waiting_) {
-        takenEarly_ = true;
-        return;
-    }
-    // The rest follows from this press at the recorded gaps.
+    takenPos_ = awaitedPos_;
+    if (!waiting_) return;  // pressed early: the performance keeps its times
+    // Pressed late: the rest follows from this press at the recorded gaps.
     waiting_ = false;
-    if (timer_) timer_->stop();
     nextDue_ = now;
-    advance(now);
+    arm(now);
 }
 
 void Player::showPracticeScore() {
@@ -359,7 +403,6 @@ void Player::finish() {
     if (timer_) timer_->stop();
     active_ = false;
     waiting_ = false;
-    takenEarly_ = false;
     unlightAwaited();
     const bool early = f_.playPos != f_.eventCount;
     f_.isPlaying = false;

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "common/time.h"
-#include "formats/perf_event.h"
 
 namespace muto {
 
@@ -54,8 +53,10 @@ public:
 
     // Practice ("연습" checked when a playback starts): the playback waits before each key-down
     // of a channel-1 note until the user presses that key, lit in its own colour a moment before
-    // it is due. Called by the key handlers for every note key the user presses: the awaited key
-    // advances the playback, any other counts as wrong.
+    // it is due. The key handlers call these around every note key the user presses: before the
+    // note sounds (the Space or Ctrl the awaited note is played with goes down first), and after
+    // it (the awaited key advances the playback, any other counts as wrong).
+    void userPressingNote(int keyCode);
     void userPressedNote(int keyCode);
     struct PracticeScore {
         int hits = 0;
@@ -77,10 +78,14 @@ private:
     void arm(double now, double target);
     // Counts the event at playPos as played and schedules the next one.
     void advance(double now);
-    // A key-down of a channel-1 note, which practice leaves to the user.
-    bool isAwaited(const PerfEvent& e) const;
-    void lightAwaited(int keyCode, double due);
+    // The key of the channel-1 note that practice leaves to the user, when the event at `pos` is
+    // its key-down; otherwise -1.
+    int awaitedAt(int pos) const;
+    // Lights the next awaited key once it is due within the lead; returns when the timer must
+    // run next: the next event, or the moment a key is to light before it.
+    double lightUpcoming(double now);
     void unlightAwaited();
+    int pendingModifier() const;
     void showPracticeScore();
     // What follows the end of a playback, reached at the last event or on a stop request.
     void finish();
@@ -108,10 +113,12 @@ private:
 
     bool practising_ = false;
     int awaitedKey_ = -1;
+    int awaitedPos_ = -1;  // the event of the awaited key-down
     double awaitedDue_ = 0;
+    int takenPos_ = -1;      // an awaited key-down the user has played: the playback skips it
+    int heldModifier_ = -1;  // pressed for the user's note, released after it
     uint32_t awaitedKeyColour_ = 0;  // the lit key's own colour, given back when it is pressed
     bool waiting_ = false;           // the awaited key is due: no timer runs until it is pressed
-    bool takenEarly_ = false;        // the awaited key was pressed before it was due
     std::array<bool, 256> userOwned_{};  // keys the user pressed for the playback
     PracticeScore score_;
 };

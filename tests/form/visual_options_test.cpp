@@ -102,7 +102,7 @@ TEST_F(FormTest, EveryOptionCaptionTogglesItsBoxEvenWhenTheBoxIsDisabled) {
     }
     EXPECT_EQ(f.visualOptions().optionBox(-1), nullptr);
     EXPECT_EQ(f.visualOptions().optionBox(11), nullptr);
-    f.visualOptions().lbl_chk_Click(10);  // nothing to toggle, nothing breaks
+    f.visualOptions().lbl_chk_Click(11);  // nothing to toggle, nothing breaks
 
     // "F8" runs the damper handler as the box itself would; a disabled caption takes no click.
     midi.sent.clear();

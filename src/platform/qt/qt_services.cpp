@@ -3,13 +3,16 @@
 #include <time.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStringList>
 #include <iostream>
 
@@ -65,6 +68,10 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
     QMessageBox box(parent_);
     box.setWindowTitle(qt::text(title));
     box.setText(qt::text(text));
+    // Ctrl+C copies the message, as the box does on other systems, to paste a report or a reason.
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated, &box,
+                     [&box] { QGuiApplication::clipboard()->setText(box.text()); });
     switch (icon) {
         case MsgIcon::None:
             box.setIcon(QMessageBox::NoIcon);

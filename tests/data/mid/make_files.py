@@ -12,6 +12,7 @@ Each file and what it is for:
   minuet.mid           the Minuet in G of the Notebook for Anna Magdalena Bach, bars 1-16
   fur-elise.mid        the opening of "Für Elise", bars 1-8 with the upbeat
   arirang.mid          the Korean folk song "Arirang", melody and a drone
+  practice.mid         three quarter notes G4 A4 B4 for the window test of practice (T, Y, U)
   not-midi.mid         text, not a MIDI file
   cut-short.mid        two-hands.mid cut after two of its four tracks
   cut-in-header.mid    the first 10 bytes of scale.mid
@@ -164,6 +165,8 @@ arirang = seq(
 drone = seq(' '.join(['[G3,D4]:6'] * 16), E)
 files['arirang.mid'] = header(1, 3, Q) + track([tempo(0, 90), key_sig(0, 1)]) + track(
     [program(0, 0, 73)] + notes(arirang, 0)) + track([program(0, 1, 48)] + notes(drone, 1))
+
+files['practice.mid'] = header(0, 1, Q) + track(notes(seq('G4:2 A4:2 B4:2', E)))
 
 files['not-midi.mid'] = b'This is a text file, not a MIDI file.\n'
 two_tracks = header(1, 4, Q) + track([tempo(0, 100), key_sig(0, 1)]) + track(

@@ -34,7 +34,7 @@ constexpr double kDueTolerance = 1e-9;
 
 // Practice: the key to press next lights this long before it is due, in this colour.
 constexpr double kPracticeLead = 0.4;
-constexpr Colour kPracticeColour = rgb(0, 200, 80);
+constexpr Colour kPracticeColour = rgb(255, 150, 0);  // apart from the green of a press
 
 constexpr const char* kPlaying = "[연주중]";
 constexpr const char* kPausedMark = "[연주 일시정지]";

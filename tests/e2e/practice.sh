@@ -21,7 +21,8 @@ box_text() {
 }
 
 alt o
-answer '연주 파일 열기' "text:$(dirname "$0")/../data/mid/practice.mid" Return
+melody="$(cd "$(dirname "$0")/../data/mid" && pwd)/practice.mid"
+answer '연주 파일 열기' "text:$melody" Return
 report=$(box_text '안내')
 echo "$report" | grep -q '가져온 음 3개' || fail "no import report: $report"
 answer '안내' Return

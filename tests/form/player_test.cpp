@@ -439,12 +439,13 @@ TEST_F(PlayerTest, PracticeWaitsForTheKeyLightsItCountsWrongKeysAndLateness) {
     EXPECT_EQ(f.player().awaitedKey(), kW);
     time.advanceMs(350);
     up(kQ);
-    down(kW);  // early, with the Space the performance presses with it
+    down(kW);             // early, with the Space the performance presses with it
+    time.advanceMs(650);  // held past its recorded release at 2200: the user's release ends it
     up(kW);
-    time.advanceMs(2000);  // Q's and W's recorded releases are the user's
+    time.advanceMs(2000);
     const std::vector<Sent> expected{{1100, "90 40 7F"}, {1100, "80 40 00"}, {1200, "90 3C 7F"},
                                      {1450, "91 3C 7F"}, {1575, "81 3C 00"}, {1650, "80 3C 00"},
-                                     {1650, "90 3F 7F"}, {1650, "80 3F 00"}};
+                                     {1650, "90 3F 7F"}, {2300, "80 3F 00"}};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(f.isPlaying);
     ASSERT_FALSE(dialogs.boxes.empty());

@@ -50,8 +50,9 @@ int importMidi(const std::string& in, const std::string& out, std::ostream& err)
         err << "muto: " << in << " " << reasonOf(imported.failure()) << "\n";
         return 1;
     }
-    if (auto failure = writeFileAtomically(out, writePerformance(imported->performance))) {
-        err << "muto: cannot write " << out << ": " << *failure << "\n";
+    if (auto written = writeFileAtomically(out, writePerformance(imported->performance));
+        !written.ok()) {
+        err << "muto: cannot write " << out << ": " << written.reason() << "\n";
         return 1;
     }
     err << "muto: " << importReportLine(imported->summary) << "\n";

@@ -55,6 +55,8 @@ int bestFittingKey(const std::vector<const MidiNote*>& notes) {
 struct KeyChoice {
     uint8_t vk;
     int8_t alter;
+    uint8_t rank;  // 0 the key's own note, 1 the modifier tried first, 2 the other
+    uint8_t row;   // of the group's layout: a row starts where the notes start again lower
 };
 
 // For every pitch, the keys of a group that play it at a base, the best first: keys whose own
@@ -64,17 +66,21 @@ using Reach = std::array<std::vector<KeyChoice>, 128>;
 
 Reach reachOf(int group, int base, bool flatsFirst) {
     Reach reach;
-    const auto add = [&](int alter) {
+    const auto add = [&](int alter, uint8_t rank) {
+        uint8_t row = 0;
+        int previous = -1;
         for (const NaturalKey& k : keyGroupLayout(group)) {
+            if (k.note <= previous) ++row;
+            previous = k.note;
             const int pitch = k.note + base + alter;
             if (pitch >= 0 && pitch < 128)
                 reach[static_cast<std::size_t>(pitch)].push_back(
-                    {k.vk, static_cast<int8_t>(alter)});
+                    {k.vk, static_cast<int8_t>(alter), rank, row});
         }
     };
-    add(0);
-    add(flatsFirst ? -1 : +1);
-    add(flatsFirst ? +1 : -1);
+    add(0, 0);
+    add(flatsFirst ? -1 : +1, 1);
+    add(flatsFirst ? +1 : -1, 2);
     return reach;
 }
 
@@ -108,9 +114,10 @@ struct Placed {
     bool dropped = false;
 };
 
-// Gives each note of one channel a key. A key is free once its note has ended; when every key of
-// a note is taken, the note holding the first of them is released early if it started before,
-// or left out if it starts together with this one.
+// Gives each note of one channel a key: the best free one, on the row of the note before when
+// that row has one as good, so a melody stays under one row of fingers. A key is free once its
+// note has ended; when every key of a note is taken, the note holding the first of them is
+// released early if it started before, or left out if it starts together with this one.
 void placeChannel(uint8_t channel, const Reach& reach, const std::vector<const MidiNote*>& notes,
                   std::vector<Placed>& placed, ImportSummary& summary) {
     std::array<std::optional<std::size_t>, 256> holder{};
@@ -120,15 +127,21 @@ void placeChannel(uint8_t channel, const Reach& reach, const std::vector<const M
         const Placed& h = placed[*holder[vk]];
         return h.dropped || (h.note.end <= t && h.note.start < t);
     };
+    int lastRow = -1;
     for (const MidiNote* n : notes) {
         const auto& keys = reach[n->pitch];
         if (keys.empty()) {
             ++summary.outOfReach;
             continue;
         }
-        auto choice = std::find_if(keys.begin(), keys.end(),
-                                   [&](const KeyChoice& c) { return freeAt(c.vk, n->start); });
-        if (choice == keys.end()) {
+        const auto free = [&](const KeyChoice& c) { return freeAt(c.vk, n->start); };
+        auto choice = std::find_if(keys.begin(), keys.end(), free);
+        if (choice != keys.end()) {
+            const auto sameRow = std::find_if(choice, keys.end(), [&](const KeyChoice& c) {
+                return c.rank == choice->rank && c.row == lastRow && free(c);
+            });
+            if (sameRow != keys.end()) choice = sameRow;
+        } else {
             choice = std::find_if(keys.begin(), keys.end(), [&](const KeyChoice& c) {
                 return placed[*holder[c.vk]].note.start < n->start;
             });
@@ -142,6 +155,7 @@ void placeChannel(uint8_t channel, const Reach& reach, const std::vector<const M
             }
         }
         holder[choice->vk] = placed.size();
+        lastRow = choice->row;
         placed.push_back(
             {ImportedNote{n->start, n->end, channel, n->pitch, choice->vk, choice->alter}, false});
     }

@@ -1,9 +1,11 @@
 #include "anigif/anigif_control.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 namespace muto::anigif {
 
@@ -36,10 +38,31 @@ bool isGifHeader(std::span<const uint8_t> b) {
     return s == "gif89a" || s == "gif87a";
 }
 
+// The path of a file:// address on this machine (no host, or localhost), its %XX escapes decoded;
+// nothing for another host or a broken escape.
+std::optional<std::string> localPathOf(std::string_view url) {
+    url.remove_prefix(7);
+    if (url.starts_with("localhost/")) url.remove_prefix(9);
+    if (!url.starts_with('/')) return std::nullopt;
+    std::string path;
+    for (std::size_t i = 0; i < url.size(); ++i) {
+        if (url[i] != '%') {
+            path += url[i];
+            continue;
+        }
+        if (i + 2 >= url.size() || !std::isxdigit(static_cast<unsigned char>(url[i + 1])) ||
+            !std::isxdigit(static_cast<unsigned char>(url[i + 2])))
+            return std::nullopt;
+        path += static_cast<char>(std::stoi(std::string(url.substr(i + 1, 2)), nullptr, 16));
+        i += 2;
+    }
+    return path;
+}
+
 }  // namespace
 
-AniGifControl::AniGifControl(TimerFactory& timers, Downloader* downloader)
-    : timers_(timers), downloader_(downloader) {
+AniGifControl::AniGifControl(TimerFactory& timers, Downloader* downloader, Worker* worker)
+    : timers_(timers), downloader_(downloader), worker_(worker) {
     gif_.setStretch(Stretch::Fit);
     gif_.setDelayAnimation(1);
 }
@@ -219,11 +242,81 @@ void AniGifControl::setOffsetY(int32_t y) {
 
 // --- loading -----------------------------------------------------------------------------------
 
-bool AniGifControl::loadAnimatedGIF_File(const std::string& fileName) {
-    // A file that cannot be read leaves the bytes as they were: in design mode they load again,
-    // at run time they are already gone and the load fails.
-    if (auto read = GifBytes::readFile(fileName)) gif_.setGifBytes(std::move(*read));
-    return load();
+// A load in the making: the file is read and its first frame decoded into a GIF of its own, which
+// takes the control's place only once it shows something.
+struct AniGifControl::LoadJob {
+    std::function<ReadResult<std::vector<uint8_t>>()> source;
+    AniGif gif;
+    LoadFailure failure;
+    int32_t frames = 0;
+
+    void run() noexcept {
+        try {
+            auto bytes = source();
+            source = nullptr;
+            if (!bytes) {
+                failure.read = bytes.failure();
+                return;
+            }
+            gif.setGifBytes(std::move(*bytes));
+            frames = gif.loadGifData();
+            if (frames == 0) failure.gif = gif.lastError();
+        } catch (const std::bad_alloc&) {
+            gif.reset();
+            gif.setGifBytes(GifBytes());
+            frames = 0;
+            failure.outOfMemory = true;
+        }
+    }
+};
+
+void AniGifControl::loadAnimatedGIF_File(const std::string& fileName, LoadDone done) {
+    auto job = std::make_shared<LoadJob>();
+    job->source = [reader = fileReader, fileName]() -> ReadResult<std::vector<uint8_t>> {
+        if (!reader) return ReadFailure::Unreadable;
+        return reader(fileName);
+    };
+    startLoad(std::move(job), std::move(done));
+}
+
+void AniGifControl::startLoad(std::shared_ptr<LoadJob> job, LoadDone done) {
+    // The new GIF is decoded as the control stands now; what changes meanwhile is carried over
+    // when it takes the control's place.
+    AniGif& g = job->gif;
+    g.setRunMode(gif_.runMode());
+    g.setStretch(gif_.stretch());
+    g.setDelayAnimation(gif_.delayAnimation());
+    g.setMirrored(gif_.mirrored());
+    g.setOffset(gif_.offsetX(), gif_.offsetY());
+    g.setClientSize(hostW_, hostH_);
+    const int id = ++loadId_;
+    auto finish = [this, alive = std::weak_ptr<char>(alive_), id, job, done = std::move(done)] {
+        if (alive.expired() || id != loadId_) return;
+        finishLoad(*job, done);
+    };
+    if (worker_) {
+        worker_->run([job] { job->run(); }, std::move(finish));
+    } else {
+        job->run();
+        finish();
+    }
+}
+
+void AniGifControl::finishLoad(LoadJob& job, const LoadDone& done) {
+    if (job.frames == 0) {
+        if (done) done(job.failure);
+        return;
+    }
+    startStopTimer(TimerMode::Stop);
+    loopsDone_ = 0;
+    AniGif& g = job.gif;
+    g.setStretch(gif_.stretch());
+    g.setOffset(gif_.offsetX(), gif_.offsetY());
+    g.setClientSize(hostW_, hostH_);
+    g.setMirrored(gif_.mirrored());
+    gif_ = std::move(g);
+    afterLoad();
+    if (done) done(std::nullopt);
 }
 
 bool AniGifControl::loadAnimatedGIF_Array(std::span<const uint8_t> bytes) {
@@ -259,6 +352,13 @@ void AniGifControl::afterLoad() {
 void AniGifControl::loadAnimatedGIF_Remote(const std::string& remotePath) {
     if (remotePath.empty()) return;
     cancelDownload();
+    if (remotePath.starts_with("file://")) {
+        if (auto path = localPathOf(remotePath))
+            readRemoteFile(*path);
+        else if (onRemoteLoadFailure)
+            onRemoteLoadFailure();
+        return;
+    }
     if (!downloader_) {
         if (onRemoteLoadFailure) onRemoteLoadFailure();
         return;
@@ -268,6 +368,38 @@ void AniGifControl::loadAnimatedGIF_Remote(const std::string& remotePath) {
     if (download_ <= 0) {
         download_ = 0;
         if (onRemoteLoadFailure) onRemoteLoadFailure();
+    }
+}
+
+void AniGifControl::readRemoteFile(const std::string& path) {
+    // A local address is read like any other file, and then handled as a finished download.
+    auto result = std::make_shared<DownloadResult>();
+    auto job = [reader = fileReader, path, result]() noexcept {
+        try {
+            auto bytes =
+                reader ? reader(path) : ReadResult<std::vector<uint8_t>>(ReadFailure::Unreadable);
+            if (bytes) {
+                result->ok = true;
+                result->data = std::move(*bytes);
+            } else {
+                result->error = std::string(failureName(bytes.failure()));
+            }
+        } catch (const std::bad_alloc&) {
+            result->ok = false;
+            result->data = {};
+            result->error = "out of memory";
+        }
+    };
+    const int id = ++loadId_;
+    auto done = [this, alive = std::weak_ptr<char>(alive_), id, result] {
+        if (alive.expired() || id != loadId_) return;
+        downloadDone(*result);
+    };
+    if (worker_) {
+        worker_->run(std::move(job), std::move(done));
+    } else {
+        job();
+        done();
     }
 }
 
@@ -406,6 +538,10 @@ void AniGifControl::mouseMove(int button, int shift, int x, int y) {
 }
 
 void AniGifControl::resized(int width, int height) {
+    if (!resizing_) {
+        hostW_ = width;
+        hostH_ = height;
+    }
     gif_.setClientSize(width, height);
     if (gif_.loaded() && !resizing_) fitToControl();
 }
@@ -413,8 +549,9 @@ void AniGifControl::resized(int width, int height) {
 void AniGifControl::fitToControl() {
     if (!gif_.loaded() || resizing_) return;
     resizing_ = true;
-    int w = gif_.clientWidth();
-    int h = gif_.clientHeight();
+    // Fit fits into the size the host gave, not into what the last fit left.
+    int w = hostW_;
+    int h = hostH_;
     gif_.resize(w, h);
     if (host.resize) host.resize(w, h);
     resizing_ = false;

@@ -22,6 +22,7 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/qt/qt_worker.h"
 #include "platform/qt/translations.h"
 #include "platform/x11/x11_auto_repeat.h"
 #include "platform/x11/x11_keyboard_leds.h"
@@ -136,13 +137,14 @@ int main(int argc, char** argv) {
     qt::SteadyClock monotonic;
     qt::QtTimerFactory timers;
     qt::QtDownloader downloader;
+    qt::QtWorker worker;
     x11::X11KeyboardLeds leds = x11::X11KeyboardLeds::fromQtApplication();
     // A held key must not strike again when the machine is busy; a server that refuses leaves
     // the repeats to the key translation.
     x11::enableDetectableAutoRepeatForQtApplication();
 
-    Form1 form(
-        Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures, programDir});
+    Form1 form(Services{*midi, dialogs, clock, monotonic, timers, downloader, leds, pictures,
+                        programDir, &worker});
     // A MIDI output that cannot be opened has been reported by the form; the window never shows.
     if (!form.load()) return 1;
 

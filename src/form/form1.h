@@ -50,7 +50,8 @@ struct Services {
     Downloader& downloader;
     KeyboardLeds& leds;
     PictureLoader& pictures;
-    std::string programDir;  // without a trailing slash
+    std::string programDir;    // without a trailing slash
+    Worker* worker = nullptr;  // long loads run on it; without one they run on the caller's thread
 };
 
 class Form1 {

@@ -8,6 +8,7 @@
 
 #include "common/downloader.h"
 #include "common/time.h"
+#include "common/worker.h"
 
 namespace muto {
 

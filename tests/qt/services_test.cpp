@@ -8,9 +8,12 @@
 #include <QFile>
 #include <QImage>
 #include <QLocale>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -262,6 +265,55 @@ TEST(QtDownloader, ReadsFileUrlsAndReportsMissingFiles) {
     downloader.cancel(id);
     runFor(std::chrono::milliseconds(100));
     EXPECT_FALSE(called);
+}
+
+TEST(QtDownloader, TakesBodiesUpToTheCapExactlyAndGivesUpWhenNothingComes) {
+    // "/N" answers N bytes, the length told in advance only for "/told/N", the last 4 KiB sent
+    // a moment later only for "/late/N"; "/stall" sends one byte of ten and then nothing.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = server.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            const QByteArray path = s->readAll().split(' ').value(1);
+            if (path == "/stall") {
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nx");
+                return;
+            }
+            const QByteArray kind = path.count('/') == 2 ? path.split('/').value(1) : "";
+            const int n = path.split('/').last().toInt();
+            const int late = kind == "late" ? 4096 : 0;
+            s->write("HTTP/1.1 200 OK\r\nConnection: close\r\n" +
+                     (kind == "told" ? "Content-Length: " + QByteArray::number(n) + "\r\n"
+                                     : QByteArray()) +
+                     "\r\n" + QByteArray(n - late, 'a'));
+            QTimer::singleShot(late ? 30 : 0, s, [s, late] {
+                s->write(QByteArray(late, 'a'));
+                s->disconnectFromHost();
+            });
+        });
+    });
+    constexpr int kCap = 100000;
+    QtDownloader downloader(kCap, 300);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.serverPort());
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"/100000", true},      {"/100001", false},      {"/104096", false},
+        {"/told/100000", true}, {"/told/100001", false}, {"/stall", false}};
+    std::vector<std::optional<DownloadResult>> results(cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        downloader.get(base + cases[i].first, [&, i](const DownloadResult& r) { results[i] = r; });
+    ASSERT_TRUE(runUntil(
+        [&] {
+            return std::all_of(results.begin(), results.end(),
+                               [](const auto& r) { return r.has_value(); });
+        },
+        std::chrono::seconds(10)));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(results[i]->ok, cases[i].second) << cases[i].first << ": " << results[i]->error;
+        if (results[i]->ok) {
+            EXPECT_EQ(results[i]->data.size(), std::size_t{kCap});
+        }
+    }
 }
 
 TEST(X11KeyboardLeds, WithoutDisplayDoesNothing) {

@@ -59,6 +59,20 @@ std::optional<std::string> localPathOf(std::string_view url) {
     return path;
 }
 
+// Frame k of `gif` on the background, at the GIF's client size; null while that size is empty.
+std::unique_ptr<raster::Surface> drawFrame(AniGif& gif, int32_t k, uint32_t background,
+                                           std::unique_ptr<raster::Surface> reuse = nullptr) {
+    const int w = gif.clientWidth();
+    const int h = gif.clientHeight();
+    if (w <= 0 || h <= 0) return nullptr;
+    if (!reuse || reuse->width() != w || reuse->height() != h)
+        reuse = raster::Surface::create(raster::Format::Rgb24, w, h);
+    if (!reuse) return nullptr;
+    raster::fillRect(*reuse, raster::Rect{0, 0, w, h}, background);
+    if (gif.loaded()) gif.paintFrame(k, *reuse);
+    return reuse;
+}
+
 }  // namespace
 
 AniGifControl::AniGifControl(TimerFactory& timers, Downloader* downloader, Worker* worker)
@@ -249,6 +263,10 @@ struct AniGifControl::LoadJob {
     AniGif gif;
     LoadFailure failure;
     int32_t frames = 0;
+    // Frame 1 drawn as the control will show it: scaling a large picture down is the costly part.
+    bool fit = false;
+    uint32_t background = 0;
+    std::unique_ptr<raster::Surface> painted;
 
     void run() noexcept {
         try {
@@ -260,8 +278,19 @@ struct AniGifControl::LoadJob {
             }
             gif.setGifBytes(std::move(*bytes));
             frames = gif.loadGifData();
-            if (frames == 0) failure.gif = gif.lastError();
+            if (frames == 0) {
+                failure.gif = gif.lastError();
+                return;
+            }
+            if (!gif.runMode()) return;
+            if (fit) {
+                int w = gif.clientWidth();
+                int h = gif.clientHeight();
+                gif.resize(w, h);
+            }
+            painted = drawFrame(gif, gif.currentFrame(), background);
         } catch (const std::bad_alloc&) {
+            painted.reset();
             gif.reset();
             gif.setGifBytes(GifBytes());
             frames = 0;
@@ -289,6 +318,9 @@ void AniGifControl::startLoad(std::shared_ptr<LoadJob> job, LoadDone done) {
     g.setMirrored(gif_.mirrored());
     g.setOffset(gif_.offsetX(), gif_.offsetY());
     g.setClientSize(hostW_, hostH_);
+    const int32_t s = stretch();
+    job->fit = s == 1 || s == 3 || s == 4;
+    job->background = host.background;
     const int id = ++loadId_;
     auto finish = [this, alive = std::weak_ptr<char>(alive_), id, job, done = std::move(done)] {
         if (alive.expired() || id != loadId_) return;
@@ -310,12 +342,21 @@ void AniGifControl::finishLoad(LoadJob& job, const LoadDone& done) {
     startStopTimer(TimerMode::Stop);
     loopsDone_ = 0;
     AniGif& g = job.gif;
+    // The frame drawn on the worker serves when nothing it depends on has changed meanwhile.
+    const bool unchanged = g.stretch() == gif_.stretch() && g.mirrored() == gif_.mirrored() &&
+                           g.offsetX() == gif_.offsetX() && g.offsetY() == gif_.offsetY() &&
+                           job.background == host.background;
     g.setStretch(gif_.stretch());
     g.setOffset(gif_.offsetX(), gif_.offsetY());
     g.setClientSize(hostW_, hostH_);
     g.setMirrored(gif_.mirrored());
     gif_ = std::move(g);
     afterLoad();
+    if (unchanged && job.painted && job.painted->width() == gif_.clientWidth() &&
+        job.painted->height() == gif_.clientHeight()) {
+        surface_ = std::move(job.painted);
+        painted_ = {true, gif_.currentFrame(), host.background};
+    }
     if (done) done(std::nullopt);
 }
 
@@ -619,14 +660,16 @@ void AniGifControl::writeProperties(PropertyStore& store) const {
 }
 
 const raster::Surface* AniGifControl::paint(uint32_t background) {
-    const int w = gif_.clientWidth();
-    const int h = gif_.clientHeight();
-    if (w <= 0 || h <= 0) return nullptr;
-    if (!surface_ || surface_->width() != w || surface_->height() != h)
-        surface_ = raster::Surface::create(raster::Format::Rgb24, w, h);
+    host.background = background;
+    if (painted_.valid && surface_ && surface_->width() == gif_.clientWidth() &&
+        surface_->height() == gif_.clientHeight() && painted_.frame == currentFrame() &&
+        painted_.background == background)
+        return surface_.get();
+    painted_.valid = false;
+    surface_ = drawFrame(gif_, currentFrame(), background, std::move(surface_));
     if (!surface_) return nullptr;
-    raster::fillRect(*surface_, raster::Rect{0, 0, w, h}, background);
-    if (gif_.loaded()) gif_.paintFrame(currentFrame(), *surface_);
+    const int w = surface_->width();
+    const int h = surface_->height();
     if (!userMode()) {
         // The dotted outline of the whole client area.
         for (int x = 0; x < w; x += 2) {
@@ -638,10 +681,12 @@ const raster::Surface* AniGifControl::paint(uint32_t background) {
             raster::fillRect(*surface_, raster::Rect{w - 1, y, 1, 1}, kOutlineColour);
         }
     }
+    painted_ = {true, currentFrame(), background};
     return surface_.get();
 }
 
 void AniGifControl::doRepaint() {
+    painted_.valid = false;
     if (host.repaint) host.repaint();
 }
 

@@ -50,6 +50,9 @@ struct AniGifHost {
     std::function<void()> appearanceChanged;
     // Container units per pixel: positions and sizes handed out are converted with it.
     double unitsPerPixel = 1.0;
+    // The colour under the picture (0x00RRGGBB), as paint() was last given it: a load draws its
+    // first frame on it ahead of the paint.
+    uint32_t background = 0;
 };
 
 // Reads a whole file for LoadAnimatedGIF_File and file:// addresses. The host supplies it: the
@@ -157,7 +160,8 @@ public:
     void readProperties(PropertyStore& store);
     void writeProperties(PropertyStore& store) const;
     // Draws the control: the background, the current frame and, in design mode, the outline.
-    // The surface has the control's inner size; null while that size is empty.
+    // The surface has the control's inner size; null while that size is empty. Nothing is drawn
+    // again while nothing has changed: a large GIF costs its scaling once.
     const raster::Surface* paint(uint32_t background);
 
     // --- for tests and tools -------------------------------------------------------------------
@@ -207,6 +211,12 @@ private:
     // Follow-ups of jobs that end after the control check this before they touch it.
     std::shared_ptr<char> alive_ = std::make_shared<char>();
     std::unique_ptr<raster::Surface> surface_;
+    // What surface_ shows; any change the control makes clears `valid`.
+    struct Painted {
+        bool valid = false;
+        int32_t frame = 0;
+        uint32_t background = 0;
+    } painted_;
 };
 
 // A property store in memory: what the tests and the program use when nothing is saved.

@@ -309,6 +309,33 @@ TEST_F(ControlTest, FileLoadsReadThroughTheHostOnTheWorkerAndKeepTheAnimationWhe
     EXPECT_EQ(w.frameCount(), 2);
 }
 
+TEST_F(ControlTest, TheFrameDrawnOnTheWorkerIsWhatAPaintDrawsUntilSomethingChanges) {
+    muto::test::ManualWorker worker;
+    AniGifControl w{time, &downloader, &worker};
+    w.resized(64, 64);
+    w.setStretch(1);
+    c.setStretch(1);
+    w.host.background = 0x123456;
+    w.fileReader = [](const std::string&) -> ReadResult<std::vector<uint8_t>> { return rowsGif(); };
+    w.loadAnimatedGIF_File("/rows.gif");
+    worker.runAll();
+    ASSERT_TRUE(c.loadAnimatedGIF_Array(rowsGif()));
+    const auto same = [&] {
+        const raster::Surface* a = w.paint(0x123456);
+        const raster::Surface* b = c.paint(0x123456);
+        return a && b && a->width() == b->width() && a->height() == b->height() &&
+               std::equal(a->bits().begin(), a->bits().end(), b->bits().begin());
+    };
+    EXPECT_TRUE(same());
+    const std::vector<uint32_t> grey(4, 0x808080);
+    w.setPalette(0, grey);
+    c.setPalette(0, grey);
+    EXPECT_TRUE(same());
+    w.setMirrored(1);
+    c.setMirrored(1);
+    EXPECT_TRUE(same());
+}
+
 TEST_F(ControlTest, DownloadsFailWhenShortOrNoGifAndCancelKeepsTheOldAnimation) {
     int failures = 0;
     std::vector<std::pair<float, float>> completed;

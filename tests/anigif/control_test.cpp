@@ -313,8 +313,8 @@ TEST_F(ControlTest, TheFrameDrawnOnTheWorkerIsWhatAPaintDrawsUntilSomethingChang
     muto::test::ManualWorker worker;
     AniGifControl w{time, &downloader, &worker};
     w.resized(64, 64);
-    w.setStretch(1);
-    c.setStretch(1);
+    w.setStretch(0);  // clipped: the background shows beside the picture
+    c.setStretch(0);
     w.host.background = 0x123456;
     w.fileReader = [](const std::string&) -> ReadResult<std::vector<uint8_t>> { return rowsGif(); };
     w.loadAnimatedGIF_File("/rows.gif");
@@ -327,10 +327,13 @@ TEST_F(ControlTest, TheFrameDrawnOnTheWorkerIsWhatAPaintDrawsUntilSomethingChang
                std::equal(a->bits().begin(), a->bits().end(), b->bits().begin());
     };
     EXPECT_TRUE(same());
+    const auto bits = w.paint(0x123456)->bits();
+    const std::vector<uint8_t> first(bits.begin(), bits.end());
     const std::vector<uint32_t> grey(4, 0x808080);
     w.setPalette(0, grey);
     c.setPalette(0, grey);
     EXPECT_TRUE(same());
+    EXPECT_FALSE(std::equal(first.begin(), first.end(), w.paint(0x123456)->bits().begin()));
     w.setMirrored(1);
     c.setMirrored(1);
     EXPECT_TRUE(same());

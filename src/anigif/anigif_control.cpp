@@ -321,16 +321,20 @@ void AniGifControl::startLoad(std::shared_ptr<LoadJob> job, LoadDone done) {
     const int32_t s = stretch();
     job->fit = s == 1 || s == 3 || s == 4;
     job->background = host.background;
+    runLoad([job] { job->run(); }, [this, job, done = std::move(done)] { finishLoad(*job, done); });
+}
+
+void AniGifControl::runLoad(std::function<void()> job, std::function<void()> then) {
+    // Only the latest load ends in the control; one that ends after the control is dropped.
     const int id = ++loadId_;
-    auto finish = [this, alive = std::weak_ptr<char>(alive_), id, job, done = std::move(done)] {
-        if (alive.expired() || id != loadId_) return;
-        finishLoad(*job, done);
+    auto follow = [this, alive = std::weak_ptr<char>(alive_), id, then = std::move(then)] {
+        if (!alive.expired() && id == loadId_) then();
     };
     if (worker_) {
-        worker_->run([job] { job->run(); }, std::move(finish));
+        worker_->run(std::move(job), std::move(follow));
     } else {
-        job->run();
-        finish();
+        job();
+        follow();
     }
 }
 
@@ -370,6 +374,7 @@ bool AniGifControl::loadAnimatedGIF_Array(std::vector<uint8_t>&& bytes) {
 }
 
 bool AniGifControl::load() {
+    ++loadId_;  // supersedes a load still running
     startStopTimer(TimerMode::Stop);
     loopsDone_ = 0;
     if (gif_.loadGifData() == 0) {
@@ -431,17 +436,7 @@ void AniGifControl::readRemoteFile(const std::string& path) {
             result->error = "out of memory";
         }
     };
-    const int id = ++loadId_;
-    auto done = [this, alive = std::weak_ptr<char>(alive_), id, result] {
-        if (alive.expired() || id != loadId_) return;
-        downloadDone(*result);
-    };
-    if (worker_) {
-        worker_->run(std::move(job), std::move(done));
-    } else {
-        job();
-        done();
-    }
+    runLoad(std::move(job), [this, result] { downloadDone(*result); });
 }
 
 void AniGifControl::cancelDownload() {
@@ -634,6 +629,7 @@ void AniGifControl::readProperties(PropertyStore& store) {
     if (host.appearanceChanged) host.appearanceChanged();
 
     const auto* bytes = std::get_if<std::vector<uint8_t>>(&gif);
+    ++loadId_;  // supersedes a load still running
     gif_.setGifBytes(bytes ? GifBytes(*bytes) : GifBytes());
     if (gif_.loadGifData() > 0) {
         gif_.setLoops(asInt(store.read("Loops", gif_.loops()), gif_.loops()));

@@ -183,6 +183,9 @@ private:
     bool load();
     struct LoadJob;
     void startLoad(std::shared_ptr<LoadJob> job, LoadDone done);
+    // Runs `job` on the worker (or here, without one), then `then` here unless a later load
+    // superseded it.
+    void runLoad(std::function<void()> job, std::function<void()> then);
     void finishLoad(LoadJob& job, const LoadDone& done);
     void afterLoad();
     void fitToControl();

@@ -133,8 +133,11 @@ void drawLegends(QPainter& p, const QRectF& r, const QString& label, const QStri
     const QColor secondary(96, 98, 106);
     static const QString kArrows = QStringLiteral("←↑→↓");
     auto isArrow = [](const QString& s) { return s.size() == 1 && kArrows.contains(s); };
+    // Every legend keeps to the top of the face: the program writes the key's note caption
+    // across the lower half.
     if (isArrow(label)) {
-        drawText(p, face, Qt::AlignCenter, label, font(fonts.symbols, 14, true), kLegend);
+        drawText(p, face.adjusted(0, -2, 0, 0), Qt::AlignLeft | Qt::AlignTop, label,
+                 font(fonts.symbols, 12, true), kLegend);
         return;
     }
     if (label.size() <= 2) {
@@ -161,14 +164,19 @@ void drawLegends(QPainter& p, const QRectF& r, const QString& label, const QStri
         drawText(p, face, Qt::AlignLeft | Qt::AlignTop, text, f, kLegend);
     }
     if (sub.isEmpty()) return;
-    const QRectF bottomRight = face.adjusted(0, 0, 0, 1);
+    // Beside a word legend (Backspace, Pause) the second legend takes the lower right corner:
+    // those keys carry no note caption. Beside a digit or letter it shares the top.
+    const bool beside = label.size() <= 2;
+    const QRectF corner = beside ? face.adjusted(0, 0, 2, 0) : face.adjusted(0, 0, 0, 1);
+    const Qt::Alignment align = Qt::AlignRight | (beside ? Qt::AlignTop : Qt::AlignBottom);
     if (isArrow(sub)) {
-        drawText(p, bottomRight, Qt::AlignRight | Qt::AlignBottom, sub, font(fonts.symbols, 9),
-                 secondary);
+        drawText(p, beside ? corner.adjusted(0, -2, -1, 0) : corner, align, sub,
+                 font(fonts.symbols, beside ? 10 : 9), secondary);
     } else if (sub.size() > 2) {
-        // Number-pad navigation legends and the like.
-        drawText(p, bottomRight, Qt::AlignRight | Qt::AlignBottom, sub, font(fonts.korean, 7),
-                 secondary);
+        // Number-pad navigation legends, narrowed to share the top with the digit.
+        QFont f = font(fonts.korean, 7);
+        if (beside) f.setStretch(QFont::Condensed);
+        drawText(p, corner, align, sub, f, secondary);
     } else {
         const bool hangul = sub.front().unicode() >= 0x3131 && sub.front().unicode() <= 0x318E;
         drawText(p, face, Qt::AlignRight | Qt::AlignTop, sub,

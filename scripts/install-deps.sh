@@ -5,11 +5,11 @@ set -euo pipefail
 runtime_pkgs=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev libfluidsynth-dev timgm6mb-soundfont librtmidi-dev libx11-dev
-  fonts-nanum fonts-freefont-ttf
+  fonts-nanum fonts-freefont-ttf qt6-translations-l10n
 )
 test_pkgs=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
-  xvfb xauth x11-utils xdotool imagemagick sox libgif-dev
+  xvfb xauth x11-utils xdotool xclip imagemagick sox libgif-dev
   desktop-file-utils appstream man-db dpkg-dev file librsvg2-bin
 )
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the screenshot shown by software centres (data/screenshot.png) from the real window under
+# Takes the screenshot at the top of the README (data/screenshot.png) from the real window under
 # Xvfb, with a chord held so the keyboard and the piano show what sounds.
 # Usage: scripts/screenshot.sh [BUILD_DIR]   (default build; muto and x11_tool must be built)
 set -euo pipefail

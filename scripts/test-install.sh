@@ -41,7 +41,7 @@ dest=$root/dest
 installed_list() {
     local want=(usr/bin/muto usr/share/applications/muto.desktop
         "usr/share/metainfo/$app_id.metainfo.xml" usr/share/man/man1/muto.1.gz
-        usr/share/icons/hicolor/scalable/apps/muto.svg)
+        usr/share/icons/hicolor/scalable/apps/muto.svg usr/share/doc/muto/copyright)
     for s in 16 32 48 64 128 256; do want+=("usr/share/icons/hicolor/${s}x${s}/apps/muto.png"); done
     for p in CKeyboard PKeyboard ControlPanel cmr s{1..7}r b{1..7}r; do
         want+=("usr/share/muto/$p.gif")
@@ -81,13 +81,13 @@ desktop_fields() {
 check "desktop entry fields" desktop_fields
 check "metadata" appstreamcli validate --no-net --pedantic \
     "$dest/usr/share/metainfo/$app_id.metainfo.xml"
-# The screenshot the metadata points at is the one kept in the repository, at its size.
-screenshot_size() {
-    local size
-    size=$(identify -format 'width="%w" height="%h"' data/screenshot.png)
-    grep -qF "$size" "$dest/usr/share/metainfo/$app_id.metainfo.xml" || { echo "$size"; return 1; }
+# The metadata names the licence, and points at no address that does not exist yet.
+metadata_fields() {
+    local f=$dest/usr/share/metainfo/$app_id.metainfo.xml
+    grep -qF '<project_license>GPL-3.0-or-later</project_license>' "$f" &&
+        grep -qF '<metadata_license>CC0-1.0</metadata_license>' "$f" && ! grep -q 'localhost' "$f"
 }
-check "screenshot" screenshot_size
+check "metadata licence" metadata_fields
 manual() {
     local out err
     err=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$dest/usr/share/man/man1/muto.1.gz" \
@@ -163,13 +163,21 @@ package_fields() {
     local depends recommends
     depends=$(dpkg-deb -f "$deb" Depends)
     recommends=$(dpkg-deb -f "$deb" Recommends)
-    for lib in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libfluidsynth3 libx11-6; do
+    for lib in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libfluidsynth3 libx11-6 \
+        qt6-translations-l10n; do
         grep -q "\b$lib\b" <<<"$depends" || { echo "Depends lacks $lib: $depends"; return 1; }
     done
     [ "$recommends" = "timgm6mb-soundfont | fluid-soundfont-gm, fonts-nanum" ] ||
         { echo "Recommends: $recommends"; return 1; }
 }
 check "package dependencies" package_fields
+package_licence() {
+    local maintainer
+    maintainer=$(dpkg-deb -f "$deb" Maintainer)
+    ! grep -q localhost <<<"$maintainer" || { echo "Maintainer: $maintainer"; return 1; }
+    grep -qx 'License: GPL-3+' "$root/deb/usr/share/doc/muto/copyright"
+}
+check "package licence" package_licence
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

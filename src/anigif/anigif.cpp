@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "anigif/gif_encoder.h"
-#include "anigif/side_by_side.h"
 
 namespace muto::anigif {
 
@@ -19,9 +18,6 @@ namespace {
 
 // Set in the mirror style while frames 2..N wait for decoding: frame 1 already has the style.
 constexpr int32_t kFrameOneMirrored = 0x20;
-
-// From this many pixels on, a frame's rows are put in order on two threads.
-constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 20;
 
 // Rounds to the nearest integer, halves to even.
 int roundEven(double v) {
@@ -43,6 +39,8 @@ const std::array<uint32_t, 256>& indexRamp() {
 
 AniGif::AniGif() = default;
 AniGif::~AniGif() = default;
+AniGif::AniGif(AniGif&&) noexcept = default;
+AniGif& AniGif::operator=(AniGif&&) noexcept = default;
 
 void AniGif::reset() {
     frames_.clear();
@@ -227,8 +225,8 @@ bool AniGif::decodeIntoStrip(const GifFrameInfo& f, std::span<const uint8_t> ima
     const std::size_t pixels = rowBytes * static_cast<std::size_t>(h);
     uint8_t* bits = strip_->bits().data();
     const std::size_t produced =
-        decodeLzwBlocksSplit(image.data() + hd.dataOffset, image.data() + image.size(),
-                             hd.minCodeSize, bits, pixels, strip_->bits().size() - pixels);
+        decodeLzwBlocks(image.data() + hd.dataOffset, image.data() + image.size(), hd.minCodeSize,
+                        bits, pixels, strip_->bits().size() - pixels);
     // What the decoder wrote past the last index it produced is not the image's.
     std::fill(bits + produced, bits + std::min(strip_->bits().size(), produced + 16), 0);
     if (produced == 0) return true;  // nothing decodable: the slot stays index 0
@@ -239,22 +237,15 @@ bool AniGif::decodeIntoStrip(const GifFrameInfo& f, std::span<const uint8_t> ima
             std::fill(bits + y * stride + rowBytes, bits + (y + 1) * stride, 0);
         }
     }
-    // Rows y and h - 1 - y trade places; a large frame has two threads share the pairs.
-    const auto swapRows = [bits, stride, h](std::size_t from, std::size_t to) {
-        std::vector<uint8_t> temp(stride);
-        for (std::size_t top = from; top < to; ++top) {
-            uint8_t* a = bits + top * stride;
-            uint8_t* b = bits + (static_cast<std::size_t>(h) - 1 - top) * stride;
-            std::memcpy(temp.data(), a, stride);
-            std::memcpy(a, b, stride);
-            std::memcpy(b, temp.data(), stride);
-        }
-    };
-    const std::size_t pairs = static_cast<std::size_t>(h) / 2;
-    if (pixels >= kTwoThreadsFrom)
-        sideBySide([&] { swapRows(0, pairs / 2); }, [&] { swapRows(pairs / 2, pairs); });
-    else
-        swapRows(0, pairs);
+    // Rows y and h - 1 - y trade places.
+    std::vector<uint8_t> temp(stride);
+    for (std::size_t top = 0; top < static_cast<std::size_t>(h) / 2; ++top) {
+        uint8_t* a = bits + top * stride;
+        uint8_t* b = bits + (static_cast<std::size_t>(h) - 1 - top) * stride;
+        std::memcpy(temp.data(), a, stride);
+        std::memcpy(a, b, stride);
+        std::memcpy(b, temp.data(), stride);
+    }
     return true;
 }
 

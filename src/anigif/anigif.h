@@ -38,6 +38,8 @@ public:
     ~AniGif();
     AniGif(const AniGif&) = delete;
     AniGif& operator=(const AniGif&) = delete;
+    AniGif(AniGif&&) noexcept;
+    AniGif& operator=(AniGif&&) noexcept;
 
     // --- mode and properties kept by the control ---------------------------------------------
     // Design mode decodes frame 1 only, keeps the file bytes and never composes.

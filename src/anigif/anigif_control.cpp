@@ -1,9 +1,11 @@
 #include "anigif/anigif_control.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 namespace muto::anigif {
 
@@ -36,10 +38,45 @@ bool isGifHeader(std::span<const uint8_t> b) {
     return s == "gif89a" || s == "gif87a";
 }
 
+// The path of a file:// address on this machine (no host, or localhost), its %XX escapes decoded;
+// nothing for another host or a broken escape.
+std::optional<std::string> localPathOf(std::string_view url) {
+    url.remove_prefix(7);
+    if (url.starts_with("localhost/")) url.remove_prefix(9);
+    if (!url.starts_with('/')) return std::nullopt;
+    std::string path;
+    for (std::size_t i = 0; i < url.size(); ++i) {
+        if (url[i] != '%') {
+            path += url[i];
+            continue;
+        }
+        if (i + 2 >= url.size() || !std::isxdigit(static_cast<unsigned char>(url[i + 1])) ||
+            !std::isxdigit(static_cast<unsigned char>(url[i + 2])))
+            return std::nullopt;
+        path += static_cast<char>(std::stoi(std::string(url.substr(i + 1, 2)), nullptr, 16));
+        i += 2;
+    }
+    return path;
+}
+
+// Frame k of `gif` on the background, at the GIF's client size; null while that size is empty.
+std::unique_ptr<raster::Surface> drawFrame(AniGif& gif, int32_t k, uint32_t background,
+                                           std::unique_ptr<raster::Surface> reuse = nullptr) {
+    const int w = gif.clientWidth();
+    const int h = gif.clientHeight();
+    if (w <= 0 || h <= 0) return nullptr;
+    if (!reuse || reuse->width() != w || reuse->height() != h)
+        reuse = raster::Surface::create(raster::Format::Rgb24, w, h);
+    if (!reuse) return nullptr;
+    raster::fillRect(*reuse, raster::Rect{0, 0, w, h}, background);
+    if (gif.loaded()) gif.paintFrame(k, *reuse);
+    return reuse;
+}
+
 }  // namespace
 
-AniGifControl::AniGifControl(TimerFactory& timers, Downloader* downloader)
-    : timers_(timers), downloader_(downloader) {
+AniGifControl::AniGifControl(TimerFactory& timers, Downloader* downloader, Worker* worker)
+    : timers_(timers), downloader_(downloader), worker_(worker) {
     gif_.setStretch(Stretch::Fit);
     gif_.setDelayAnimation(1);
 }
@@ -219,11 +256,112 @@ void AniGifControl::setOffsetY(int32_t y) {
 
 // --- loading -----------------------------------------------------------------------------------
 
-bool AniGifControl::loadAnimatedGIF_File(const std::string& fileName) {
-    // A file that cannot be read leaves the bytes as they were: in design mode they load again,
-    // at run time they are already gone and the load fails.
-    if (auto read = GifBytes::readFile(fileName)) gif_.setGifBytes(std::move(*read));
-    return load();
+// A load in the making: the file is read and its first frame decoded into a GIF of its own, which
+// takes the control's place only once it shows something.
+struct AniGifControl::LoadJob {
+    std::function<ReadResult<std::vector<uint8_t>>()> source;
+    AniGif gif;
+    LoadFailure failure;
+    int32_t frames = 0;
+    // Frame 1 drawn as the control will show it: scaling a large picture down is the costly part.
+    bool fit = false;
+    uint32_t background = 0;
+    std::unique_ptr<raster::Surface> painted;
+
+    void run() noexcept {
+        try {
+            auto bytes = source();
+            source = nullptr;
+            if (!bytes) {
+                failure.read = bytes.failure();
+                return;
+            }
+            gif.setGifBytes(std::move(*bytes));
+            frames = gif.loadGifData();
+            if (frames == 0) {
+                failure.gif = gif.lastError();
+                return;
+            }
+            if (!gif.runMode()) return;
+            if (fit) {
+                int w = gif.clientWidth();
+                int h = gif.clientHeight();
+                gif.resize(w, h);
+            }
+            painted = drawFrame(gif, gif.currentFrame(), background);
+        } catch (const std::bad_alloc&) {
+            painted.reset();
+            gif.reset();
+            gif.setGifBytes(GifBytes());
+            frames = 0;
+            failure.outOfMemory = true;
+        }
+    }
+};
+
+void AniGifControl::loadAnimatedGIF_File(const std::string& fileName, LoadDone done) {
+    auto job = std::make_shared<LoadJob>();
+    job->source = [reader = fileReader, fileName]() -> ReadResult<std::vector<uint8_t>> {
+        if (!reader) return ReadFailure::Unreadable;
+        return reader(fileName);
+    };
+    startLoad(std::move(job), std::move(done));
+}
+
+void AniGifControl::startLoad(std::shared_ptr<LoadJob> job, LoadDone done) {
+    // The new GIF is decoded as the control stands now; what changes meanwhile is carried over
+    // when it takes the control's place.
+    AniGif& g = job->gif;
+    g.setRunMode(gif_.runMode());
+    g.setStretch(gif_.stretch());
+    g.setDelayAnimation(gif_.delayAnimation());
+    g.setMirrored(gif_.mirrored());
+    g.setOffset(gif_.offsetX(), gif_.offsetY());
+    g.setClientSize(hostW_, hostH_);
+    const int32_t s = stretch();
+    job->fit = s == 1 || s == 3 || s == 4;
+    job->background = host.background;
+    runLoad([job] { job->run(); }, [this, job, done = std::move(done)] { finishLoad(*job, done); });
+}
+
+void AniGifControl::runLoad(std::function<void()> job, std::function<void()> then) {
+    // Only the latest load ends in the control; one that ends after the control is dropped.
+    const int id = ++loadId_;
+    auto follow = [this, alive = std::weak_ptr<char>(alive_), id, then = std::move(then)] {
+        if (!alive.expired() && id == loadId_) then();
+    };
+    if (worker_) {
+        worker_->run(std::move(job), std::move(follow));
+    } else {
+        job();
+        follow();
+    }
+}
+
+void AniGifControl::finishLoad(LoadJob& job, const LoadDone& done) {
+    if (job.frames == 0) {
+        if (done) done(job.failure);
+        return;
+    }
+    startStopTimer(TimerMode::Stop);
+    loopsDone_ = 0;
+    AniGif& g = job.gif;
+    // The frame drawn on the worker serves when nothing it depends on has changed meanwhile.
+    const bool unchanged = g.stretch() == gif_.stretch() && g.mirrored() == gif_.mirrored() &&
+                           g.offsetX() == gif_.offsetX() && g.offsetY() == gif_.offsetY() &&
+                           job.background == host.background;
+    g.setStretch(gif_.stretch());
+    g.setOffset(gif_.offsetX(), gif_.offsetY());
+    g.setClientSize(hostW_, hostH_);
+    g.setMirrored(gif_.mirrored());
+    gif_ = std::move(g);
+    afterLoad();
+    if (unchanged && job.painted && job.painted->width() == gif_.clientWidth() &&
+        job.painted->height() == gif_.clientHeight()) {
+        surface_ = std::move(job.painted);
+        painted_ = {true, gif_.currentFrame(), host.background};
+    }
+    if (done) done(std::nullopt);
 }
 
 bool AniGifControl::loadAnimatedGIF_Array(std::span<const uint8_t> bytes) {
@@ -236,6 +374,7 @@ bool AniGifControl::loadAnimatedGIF_Array(std::vector<uint8_t>&& bytes) {
 }
 
 bool AniGifControl::load() {
+    ++loadId_;  // supersedes a load still running
     startStopTimer(TimerMode::Stop);
     loopsDone_ = 0;
     if (gif_.loadGifData() == 0) {
@@ -259,6 +398,13 @@ void AniGifControl::afterLoad() {
 void AniGifControl::loadAnimatedGIF_Remote(const std::string& remotePath) {
     if (remotePath.empty()) return;
     cancelDownload();
+    if (remotePath.starts_with("file://")) {
+        if (auto path = localPathOf(remotePath))
+            readRemoteFile(*path);
+        else if (onRemoteLoadFailure)
+            onRemoteLoadFailure();
+        return;
+    }
     if (!downloader_) {
         if (onRemoteLoadFailure) onRemoteLoadFailure();
         return;
@@ -269,6 +415,28 @@ void AniGifControl::loadAnimatedGIF_Remote(const std::string& remotePath) {
         download_ = 0;
         if (onRemoteLoadFailure) onRemoteLoadFailure();
     }
+}
+
+void AniGifControl::readRemoteFile(const std::string& path) {
+    // A local address is read like any other file, and then handled as a finished download.
+    auto result = std::make_shared<DownloadResult>();
+    auto job = [reader = fileReader, path, result]() noexcept {
+        try {
+            auto bytes =
+                reader ? reader(path) : ReadResult<std::vector<uint8_t>>(ReadFailure::Unreadable);
+            if (bytes) {
+                result->ok = true;
+                result->data = std::move(*bytes);
+            } else {
+                result->error = std::string(failureName(bytes.failure()));
+            }
+        } catch (const std::bad_alloc&) {
+            result->ok = false;
+            result->data = {};
+            result->error = "out of memory";
+        }
+    };
+    runLoad(std::move(job), [this, result] { downloadDone(*result); });
 }
 
 void AniGifControl::cancelDownload() {
@@ -406,6 +574,10 @@ void AniGifControl::mouseMove(int button, int shift, int x, int y) {
 }
 
 void AniGifControl::resized(int width, int height) {
+    if (!resizing_) {
+        hostW_ = width;
+        hostH_ = height;
+    }
     gif_.setClientSize(width, height);
     if (gif_.loaded() && !resizing_) fitToControl();
 }
@@ -413,8 +585,9 @@ void AniGifControl::resized(int width, int height) {
 void AniGifControl::fitToControl() {
     if (!gif_.loaded() || resizing_) return;
     resizing_ = true;
-    int w = gif_.clientWidth();
-    int h = gif_.clientHeight();
+    // Fit fits into the size the host gave, not into what the last fit left.
+    int w = hostW_;
+    int h = hostH_;
     gif_.resize(w, h);
     if (host.resize) host.resize(w, h);
     resizing_ = false;
@@ -456,6 +629,7 @@ void AniGifControl::readProperties(PropertyStore& store) {
     if (host.appearanceChanged) host.appearanceChanged();
 
     const auto* bytes = std::get_if<std::vector<uint8_t>>(&gif);
+    ++loadId_;  // supersedes a load still running
     gif_.setGifBytes(bytes ? GifBytes(*bytes) : GifBytes());
     if (gif_.loadGifData() > 0) {
         gif_.setLoops(asInt(store.read("Loops", gif_.loops()), gif_.loops()));
@@ -482,14 +656,16 @@ void AniGifControl::writeProperties(PropertyStore& store) const {
 }
 
 const raster::Surface* AniGifControl::paint(uint32_t background) {
-    const int w = gif_.clientWidth();
-    const int h = gif_.clientHeight();
-    if (w <= 0 || h <= 0) return nullptr;
-    if (!surface_ || surface_->width() != w || surface_->height() != h)
-        surface_ = raster::Surface::create(raster::Format::Rgb24, w, h);
+    host.background = background;
+    if (painted_.valid && surface_ && surface_->width() == gif_.clientWidth() &&
+        surface_->height() == gif_.clientHeight() && painted_.frame == currentFrame() &&
+        painted_.background == background)
+        return surface_.get();
+    painted_.valid = false;
+    surface_ = drawFrame(gif_, currentFrame(), background, std::move(surface_));
     if (!surface_) return nullptr;
-    raster::fillRect(*surface_, raster::Rect{0, 0, w, h}, background);
-    if (gif_.loaded()) gif_.paintFrame(currentFrame(), *surface_);
+    const int w = surface_->width();
+    const int h = surface_->height();
     if (!userMode()) {
         // The dotted outline of the whole client area.
         for (int x = 0; x < w; x += 2) {
@@ -501,10 +677,12 @@ const raster::Surface* AniGifControl::paint(uint32_t background) {
             raster::fillRect(*surface_, raster::Rect{w - 1, y, 1, 1}, kOutlineColour);
         }
     }
+    painted_ = {true, currentFrame(), background};
     return surface_.get();
 }
 
 void AniGifControl::doRepaint() {
+    painted_.valid = false;
     if (host.repaint) host.repaint();
 }
 

@@ -16,7 +16,9 @@
 
 #include "anigif/anigif.h"
 #include "common/downloader.h"
+#include "common/result.h"
 #include "common/time.h"
+#include "common/worker.h"
 #include "platform/raster/raster.h"
 
 namespace muto::anigif {
@@ -48,20 +50,40 @@ struct AniGifHost {
     std::function<void()> appearanceChanged;
     // Container units per pixel: positions and sizes handed out are converted with it.
     double unitsPerPixel = 1.0;
+    // The colour under the picture (0x00RRGGBB), as paint() was last given it: a load draws its
+    // first frame on it ahead of the paint.
+    uint32_t background = 0;
 };
+
+// Reads a whole file for LoadAnimatedGIF_File and file:// addresses. The host supplies it: the
+// control does no I/O of its own. It runs on the worker when there is one.
+using FileReader = std::function<ReadResult<std::vector<uint8_t>>(const std::string& path)>;
+
+// Why a load gave no frames: the file could not be read, memory ran out, or the data is no GIF
+// the control can show.
+struct LoadFailure {
+    std::optional<ReadFailure> read;
+    bool outOfMemory = false;
+    GifError gif = GifError::None;
+};
+// Called once a load has ended: nothing when it shows the new GIF, else why not.
+using LoadDone = std::function<void(const std::optional<LoadFailure>&)>;
 
 // The fore colour of the design-mode outline: the window-frame system colour (black).
 inline constexpr uint32_t kOutlineColour = 0x000000;
 
 class AniGifControl {
 public:
-    // `downloader` may be null: remote loads then fail.
-    AniGifControl(TimerFactory& timers, Downloader* downloader);
+    // `downloader` may be null: remote loads then fail. `worker` may be null: file loads then
+    // read and decode on the caller's thread before they return.
+    AniGifControl(TimerFactory& timers, Downloader* downloader, Worker* worker = nullptr);
     ~AniGifControl();
     AniGifControl(const AniGifControl&) = delete;
     AniGifControl& operator=(const AniGifControl&) = delete;
 
     AniGifHost host;
+    // Without a reader, file loads fail as unreadable.
+    FileReader fileReader;
 
     // Design mode keeps the file bytes, decodes frame 1 only, never animates and outlines the
     // control. Set before loading.
@@ -102,7 +124,10 @@ public:
     void setOffsetY(int32_t y);
 
     // --- methods -------------------------------------------------------------------------------
-    bool loadAnimatedGIF_File(const std::string& fileName);
+    // Reads the file through fileReader and decodes its first frame, on the worker when there is
+    // one. A load that fails leaves the control as it was; `done` learns the outcome. A later
+    // load supersedes one still running (its `done` is not called).
+    void loadAnimatedGIF_File(const std::string& fileName, LoadDone done = {});
     bool loadAnimatedGIF_Array(std::span<const uint8_t> bytes);
     // Takes the bytes without copying them.
     bool loadAnimatedGIF_Array(std::vector<uint8_t>&& bytes);
@@ -135,7 +160,8 @@ public:
     void readProperties(PropertyStore& store);
     void writeProperties(PropertyStore& store) const;
     // Draws the control: the background, the current frame and, in design mode, the outline.
-    // The surface has the control's inner size; null while that size is empty.
+    // The surface has the control's inner size; null while that size is empty. Nothing is drawn
+    // again while nothing has changed: a large GIF costs its scaling once.
     const raster::Surface* paint(uint32_t background);
 
     // --- for tests and tools -------------------------------------------------------------------
@@ -155,16 +181,24 @@ private:
     int32_t frameInterval() const;
     // Loads the file bytes the control holds now.
     bool load();
+    struct LoadJob;
+    void startLoad(std::shared_ptr<LoadJob> job, LoadDone done);
+    // Runs `job` on the worker (or here, without one), then `then` here unless a later load
+    // superseded it.
+    void runLoad(std::function<void()> job, std::function<void()> then);
+    void finishLoad(LoadJob& job, const LoadDone& done);
     void afterLoad();
     void fitToControl();
     void cancelDownload();
     void downloadDone(const DownloadResult& result);
+    void readRemoteFile(const std::string& path);
     void doRepaint();
     void announce(std::string_view name);
     int32_t toUnits(double pixels) const;
 
     TimerFactory& timers_;
     Downloader* downloader_;
+    Worker* worker_;
     AniGif gif_;
     std::unique_ptr<Timer> timer_;
     int16_t minFrameDelay_ = 50;
@@ -174,7 +208,18 @@ private:
     int16_t mousePointer_ = 0;
     bool resizing_ = false;
     int download_ = 0;  // id of the running download, 0 when none
+    int loadId_ = 0;    // the load whose end is awaited; earlier ones are superseded
+    int hostW_ = 0;     // the size the host gave, which Fit fits into
+    int hostH_ = 0;
+    // Follow-ups of jobs that end after the control check this before they touch it.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
     std::unique_ptr<raster::Surface> surface_;
+    // What surface_ shows; any change the control makes clears `valid`.
+    struct Painted {
+        bool valid = false;
+        int32_t frame = 0;
+        uint32_t background = 0;
+    } painted_;
 };
 
 // A property store in memory: what the tests and the program use when nothing is saved.

@@ -33,20 +33,6 @@ std::size_t decodeLzw(const uint8_t* codes, std::size_t size, int minCodeSize, u
 std::size_t decodeLzwBlocks(const uint8_t* blocks, const uint8_t* end, int minCodeSize,
                             uint8_t* out, std::size_t pixels, std::size_t slack);
 
-// The same, with a large image's second half decoded on another thread: the data is cut at a
-// clear code near its middle, and the part after it is decoded into a buffer of its own and moved
-// into place once the first part ends there. The indices are those decodeLzwBlocks writes: when
-// the first part does not end exactly at the cut, the bits there only looked like a clear code and
-// the data is decoded again on one thread. `joined`, when given, tells whether the two parts were
-// joined.
-struct SplitOptions {
-    std::size_t minPixels = std::size_t{1} << 20;  // smaller images are decoded on one thread
-    int checkedCodes = 1024;  // codes after a candidate clear code that must make sense
-};
-std::size_t decodeLzwBlocksSplit(const uint8_t* blocks, const uint8_t* end, int minCodeSize,
-                                 uint8_t* out, std::size_t pixels, std::size_t slack,
-                                 const SplitOptions& options = {}, bool* joined = nullptr);
-
 // The image descriptor at the start of `image` (its image separator).
 struct ImageHeader {
     bool valid = false;

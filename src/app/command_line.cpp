@@ -38,16 +38,19 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             *target = value;
             continue;
         }
-        if (!hasValue && (arg == "--export-midi" || arg == "--render-wav")) {
+        if (!hasValue &&
+            (arg == "--export-midi" || arg == "--render-wav" || arg == "--import-midi")) {
             if (o.exportKind != Options::Export::None) {
-                o.error = "only one of --export-midi and --render-wav may be given";
+                o.error = "only one of --export-midi, --render-wav and --import-midi may be given";
                 return o;
             }
             if (i + 2 >= args.size() || args[i + 1].empty() || args[i + 2].empty()) {
                 o.error = "option " + arg + " needs an input and an output file";
                 return o;
             }
-            o.exportKind = arg == "--export-midi" ? Options::Export::Midi : Options::Export::Wav;
+            o.exportKind = arg == "--export-midi"  ? Options::Export::Midi
+                           : arg == "--render-wav" ? Options::Export::Wav
+                                                   : Options::Export::ImportMidi;
             o.exportIn = args[i + 1];
             o.exportOut = args[i + 2];
             i += 2;
@@ -71,6 +74,7 @@ std::string usage() {
     return "Usage: muto [OPTION]...\n"
            "       muto --export-midi IN.vsp OUT.mid\n"
            "       muto --render-wav IN.vsp OUT.wav [--soundfont FILE]\n"
+           "       muto --import-midi IN.mid OUT.vsp\n"
            "Plays the PC keyboard as a two-channel MIDI instrument.\n"
            "\n"
            "  --midi-out OUTPUT   where the notes go (default: synth)\n"
@@ -88,6 +92,8 @@ std::string usage() {
            "  --export-midi IN OUT  write performance IN as Standard MIDI File OUT, as it plays\n"
            "  --render-wav IN OUT   render performance IN through the built-in synthesizer\n"
            "                        into WAV file OUT (16-bit stereo, 44.1 kHz)\n"
+           "  --import-midi IN OUT  make Standard MIDI File IN into performance OUT: the keys\n"
+           "                        that play its notes; says on stderr what was left out\n"
            "  --help              show this help and exit\n"
            "  --version           show the version and exit\n";
 }

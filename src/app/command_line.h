@@ -12,7 +12,8 @@ struct Options {
     std::string programDir;
     // --export-midi IN OUT / --render-wav IN OUT: a performance file to a Standard MIDI File or
     // a WAV file, without a window.
-    enum class Export { None, Midi, Wav } exportKind = Export::None;
+    // --import-midi IN OUT: a Standard MIDI File to a performance file.
+    enum class Export { None, Midi, Wav, ImportMidi } exportKind = Export::None;
     std::string exportIn, exportOut;
     bool help = false;
     bool version = false;

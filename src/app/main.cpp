@@ -12,6 +12,7 @@
 
 #include "app/command_line.h"
 #include "app/export_command.h"
+#include "app/import_command.h"
 #include "app/program_dir.h"
 #include "form/form1.h"
 #include "form/midi.h"
@@ -21,6 +22,8 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/qt/qt_worker.h"
+#include "platform/qt/translations.h"
 #include "platform/x11/x11_auto_repeat.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
@@ -35,18 +38,21 @@ void onSignal(int) {
 }
 
 // SIGINT, SIGTERM and SIGHUP close the window as the user would, so the MIDI output is closed
-// properly (a WAV file gets its final header).
-void closeOnSignals(muto::qt::MainWindow& window, muto::Form1& form) {
+// properly (a WAV file gets its final header). Nobody is asked anything from then on: a failure
+// is reported on standard error, and a box already open does not hold the exit.
+void closeOnSignals(muto::qt::MainWindow& window, muto::Form1& form, muto::qt::QtDialogs& dialogs) {
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &form] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &form, &dialogs] {
         char c;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
-        if (!window.close()) {
-            // A playback refuses the close; a signal ends the program all the same.
-            form.shutDown();
-            QApplication::exit(0);
-        }
+        static bool ending = false;
+        if (ending) return;
+        ending = true;
+        dialogs.endInteraction();
+        // A playback refuses the close; a signal ends the program all the same.
+        if (!window.close()) form.shutDown();
+        QApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = onSignal;
@@ -86,6 +92,8 @@ int main(int argc, char** argv) {
         return app::exportMidi(options.exportIn, options.exportOut, std::cerr);
     if (options.exportKind == app::Options::Export::Wav)
         return app::renderWav(options.exportIn, options.exportOut, options.soundfont, std::cerr);
+    if (options.exportKind == app::Options::Export::ImportMidi)
+        return app::importMidi(options.exportIn, options.exportOut, std::cerr);
 
     std::string usageError;
     std::unique_ptr<MidiDevice> midi =
@@ -110,6 +118,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("muto"));
     QApplication::setApplicationVersion(QStringLiteral(MUTO_APP_VERSION));
     qt::installFonts();
+    if (!qt::installKoreanTranslation())
+        std::cerr << "muto: Qt's Korean translation (qtbase_ko.qm) is missing; its dialogs stay "
+                     "English\n";
 
     // Started from the menu there is no terminal to read: the reason is shown in a box too.
     if (programDir.empty()) {
@@ -125,18 +136,20 @@ int main(int argc, char** argv) {
     qt::SteadyClock monotonic;
     qt::QtTimerFactory timers;
     qt::QtDownloader downloader;
+    qt::QtWorker worker;
     x11::X11KeyboardLeds leds = x11::X11KeyboardLeds::fromQtApplication();
     // A held key must not strike again when the machine is busy; a server that refuses leaves
     // the repeats to the key translation.
     x11::enableDetectableAutoRepeatForQtApplication();
 
-    Form1 form(Services{*midi, dialogs, monotonic, timers, downloader, leds, pictures, programDir});
+    Form1 form(Services{*midi, dialogs, monotonic, timers, downloader, leds, pictures, programDir,
+                        &worker});
     // A MIDI output that cannot be opened has been reported by the form; the window never shows.
     if (!form.load()) return 1;
 
     qt::MainWindow window(form, pictures, leds);
     dialogs.setParent(&window);
-    closeOnSignals(window, form);
+    closeOnSignals(window, form, dialogs);
     form.show();
     window.show();
     return QApplication::exec();

@@ -15,6 +15,8 @@ enum class ReadFailure {
     TooLarge,    // declares more than the reader accepts
     Malformed,   // a field holds a value the format does not allow
     Unreadable,  // the file could not be read at all (I/O)
+    Overrun,     // a length in the file reaches past its end
+    Empty,       // well formed, but holds nothing to use
 };
 
 constexpr std::string_view failureName(ReadFailure f) {
@@ -29,6 +31,10 @@ constexpr std::string_view failureName(ReadFailure f) {
             return "malformed";
         case ReadFailure::Unreadable:
             return "unreadable";
+        case ReadFailure::Overrun:
+            return "overrun";
+        case ReadFailure::Empty:
+            return "empty";
     }
     return "unknown";
 }

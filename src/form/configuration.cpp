@@ -7,6 +7,7 @@
 #include "form/visual_options.h"
 #include "formats/config_file.h"
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 
 namespace muto {
@@ -16,6 +17,8 @@ using settings::FieldProperty;
 using settings::kConfigFields;
 
 namespace {
+
+constexpr int kLastRingChoice = 8;
 
 // Reads the value a field saves from its control.
 ConfigValue savedValue(Form1& f, const settings::ConfigField& field) {
@@ -66,7 +69,9 @@ bool applyField(Form1& f, std::size_t i, const ConfigValue& value) {
             c->setTag(*text);
             return true;
         case FieldProperty::BackColour:
-            if (auto* label = dynamic_cast<Label*>(c); label && number) {
+            // A number that names no colour (past RGB, or past the system colours) is refused.
+            if (auto* label = dynamic_cast<Label*>(c);
+                label && number && isColour(static_cast<Colour>(*number))) {
                 label->setBackColor(static_cast<Colour>(*number));
                 return true;
             }
@@ -74,6 +79,9 @@ bool applyField(Form1& f, std::size_t i, const ConfigValue& value) {
         case FieldProperty::RingColour: {
             if (!number) return false;
             if (*number == settings::kNoRingColour) return true;  // none chosen: left as it is
+            // The choices are lbl_CircleColor(0..8): eight colours and the rainbow. The
+            // indicator lbl_CircleColor(9) is no choice; its click would open the palette.
+            if (*number < 0 || *number > kLastRingChoice) return false;
             Label* swatch = f.lbl_CircleColor.find(*number);
             if (!swatch) return false;
             if (swatch->onClick) swatch->onClick();
@@ -117,13 +125,18 @@ void Configuration::cmd_SaveConfig_Click() {
         values[i] = savedValue(f_, kConfigFields[i]);
     const settings::ConfigWrite written = settings::writeConfig(values);
     if (!written.ok()) {
+        const settings::ConfigWriteFailure& failure = *written.failure;
+        const std::string* text = std::get_if<std::string>(&values[failure.field]);
+        // A path with a letter the Korean Windows code page lacks is the failure users meet.
         reportSaveFailure(f_, path(),
-                          settings::describeField(written.failure->field) + ": " +
-                              std::string(settings::errorName(written.failure->error)));
+                          failure.error == settings::ConfigWriteError::NotCp949 && text
+                              ? "\"" + *text + "\"에 CP949로 나타낼 수 없는 글자가 있습니다"
+                              : settings::describeField(failure.field) + ": " +
+                                    std::string(settings::errorName(failure.error)));
         return;
     }
     if (auto saved = writeFileAtomically(path(), written.bytes); !saved.ok())
-        reportSaveFailure(f_, path(), saved.reason());
+        reportSaveFailure(f_, path(), failureReason(saved.error()));
 }
 
 }  // namespace muto

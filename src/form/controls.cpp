@@ -165,21 +165,31 @@ std::optional<KeyRole> Shape::role() const {
     }
 }
 
+namespace {
+
+// The classic Windows system colours, COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30).
+constexpr Colour kSystemColours[] = {
+    rgb(212, 208, 200), rgb(58, 110, 165),  rgb(10, 36, 106),   rgb(128, 128, 128),
+    rgb(212, 208, 200), rgb(255, 255, 255), rgb(0, 0, 0),       rgb(0, 0, 0),
+    rgb(0, 0, 0),       rgb(255, 255, 255), rgb(212, 208, 200), rgb(212, 208, 200),
+    rgb(128, 128, 128), rgb(10, 36, 106),   rgb(255, 255, 255), rgb(212, 208, 200),
+    rgb(128, 128, 128), rgb(128, 128, 128), rgb(0, 0, 0),       rgb(212, 208, 200),
+    rgb(255, 255, 255), rgb(64, 64, 64),    rgb(212, 208, 200), rgb(0, 0, 0),
+    rgb(255, 255, 225), rgb(181, 181, 181), rgb(0, 0, 128),     rgb(166, 202, 240),
+    rgb(192, 192, 192), rgb(10, 36, 106),   rgb(212, 208, 200)};
+
+}  // namespace
+
 Colour resolveColour(Colour c) {
     if (!isSystemColour(c)) return c & 0x00FFFFFFu;
-    // The classic Windows system colours, COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30).
-    static constexpr Colour kSystem[] = {
-        rgb(212, 208, 200), rgb(58, 110, 165),  rgb(10, 36, 106),   rgb(128, 128, 128),
-        rgb(212, 208, 200), rgb(255, 255, 255), rgb(0, 0, 0),       rgb(0, 0, 0),
-        rgb(0, 0, 0),       rgb(255, 255, 255), rgb(212, 208, 200), rgb(212, 208, 200),
-        rgb(128, 128, 128), rgb(10, 36, 106),   rgb(255, 255, 255), rgb(212, 208, 200),
-        rgb(128, 128, 128), rgb(128, 128, 128), rgb(0, 0, 0),       rgb(212, 208, 200),
-        rgb(255, 255, 255), rgb(64, 64, 64),    rgb(212, 208, 200), rgb(0, 0, 0),
-        rgb(255, 255, 225), rgb(181, 181, 181), rgb(0, 0, 128),     rgb(166, 202, 240),
-        rgb(192, 192, 192), rgb(10, 36, 106),   rgb(212, 208, 200)};
     const Colour n = c & ~kSystemColourFlag;
-    if (n >= std::size(kSystem)) return 0;
-    return kSystem[n];
+    if (n >= std::size(kSystemColours)) return 0;
+    return kSystemColours[n];
+}
+
+bool isColour(Colour c) {
+    if (!isSystemColour(c)) return c <= 0x00FFFFFFu;
+    return (c & ~kSystemColourFlag) < std::size(kSystemColours);
 }
 
 void PictureBox::setPicture(std::string path) {

@@ -30,6 +30,8 @@ constexpr bool isSystemColour(Colour c) {
 // The RGB value a colour shows as: system colours through the classic Windows table, an unknown
 // system colour as black.
 Colour resolveColour(Colour c);
+// Whether a colour value names a colour: an RGB value, or a system colour of the table.
+bool isColour(Colour c);
 
 struct Rect {
     int left = 0;

@@ -150,9 +150,10 @@ void Form1::createControls() {
         l.setForeColor(kDesignCaption);
     }
     Label1(4).setTag("1");
-    const char* options[10] = {"채널1/2 연동",  "키테두리", "키자막", "한글자막",    "애니메이션",
-                               "동심원 키터치", "F8",       "F9",     "키설정(b/#)", "번쩍임"};
-    for (int i = 0; i < 10; ++i)
+    const char* options[11] = {"채널1/2 연동", "키테두리",      "키자막", "한글자막",
+                               "애니메이션",   "동심원 키터치", "F8",     "F9",
+                               "키설정(b/#)",  "번쩍임",        "연습"};
+    for (int i = 0; i < 11; ++i)
         lbl_chk.add(i).setCaption(options[i]);
     for (int i = 0; i < 3; ++i) {
         Label& l = lbl_Color.add(i);
@@ -243,7 +244,7 @@ void Form1::wireEvents() {
         Label1(i).onClick = [this, i] { display_->Label1_Click(i); };
     Label2.forEach([this](Label& l) { l.onDblClick = [this] { display_->Label2_DblClick(); }; });
 
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 11; ++i)
         lbl_chk(i).onClick = [this, i] { visualOptions_->lbl_chk_Click(i); };
     for (int i = 0; i < 3; ++i)
         lbl_Color(i).onClick = [this, i] { visualOptions_->lbl_Color_Click(i); };
@@ -374,14 +375,15 @@ void Form1::forEachArray(Fn&& fn) {
 }
 
 void Form1::forEachControl(const std::function<void(Control&)>& fn) {
-    Control* singles[] = {
-        &form,           &Picture1,       &pic_CircleTouch, &img_ControlPanel, &pic_ProgBack,
-        &pic_Palette,    &ucAniGIF1,      &cmb_key,         &cmb_RecMax,       &chk_ESync,
-        &chk_caption,    &chk_CaptionKor, &chk_KeyOutline,  &chk_CircleTouch,  &chk_AniGif,
-        &chk_KeysetMode, &chk_BScr,       &cmd_record,      &cmd_play,         &cmd_pause,
-        &cmd_open,       &cmd_save,       &cmd_KeysetSave,  &cmd_KeysetOpen,   &cmd_KeySetDefault,
-        &cmd_AniGif,     &cmd_SaveConfig, &shp_BScr,        &shp_progress,     &shp_StartPos,
-        &lbl_BottomUD,   &lbl_Home};
+    Control* singles[] = {&form,           &Picture1,          &pic_CircleTouch, &img_ControlPanel,
+                          &pic_ProgBack,   &pic_Palette,       &ucAniGIF1,       &cmb_key,
+                          &cmb_RecMax,     &chk_ESync,         &chk_caption,     &chk_CaptionKor,
+                          &chk_KeyOutline, &chk_CircleTouch,   &chk_AniGif,      &chk_KeysetMode,
+                          &chk_BScr,       &chk_Practice,      &cmd_record,      &cmd_play,
+                          &cmd_pause,      &cmd_open,          &cmd_save,        &cmd_KeysetSave,
+                          &cmd_KeysetOpen, &cmd_KeySetDefault, &cmd_AniGif,      &cmd_SaveConfig,
+                          &shp_BScr,       &shp_progress,      &shp_StartPos,    &lbl_BottomUD,
+                          &lbl_Home};
     for (Control* c : singles)
         fn(*c);
     forEachArray([&fn](auto& array) { array.forEach(fn); });

@@ -46,7 +46,8 @@ struct Services {
     Downloader& downloader;
     KeyboardLeds& leds;
     PictureLoader& pictures;
-    std::string programDir;  // without a trailing slash
+    std::string programDir;    // without a trailing slash
+    Worker* worker = nullptr;  // long loads run on it; without one they run on the caller's thread
 };
 
 class Form1 {
@@ -118,6 +119,8 @@ public:
     CheckBox chk_AniGif{"chk_AniGif"};
     CheckBox chk_KeysetMode{"chk_KeysetMode"};
     CheckBox chk_BScr{"chk_BScr"};
+    // Practice: a playback waits for the player at each note of channel 1.
+    CheckBox chk_Practice{"chk_Practice"};
 
     ControlArray<ScrollBar> vbar_Effect{"vbar_Effect"};
     ControlArray<Label> lbl_effect{"lbl_effect"};

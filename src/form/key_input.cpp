@@ -59,7 +59,10 @@ void KeyInput::keyDown(InputSurface surface, int k, int shift) {
         editKeySet(k);
         ok = true;
     } else {
+        f_.player().userPressingNote(k);
         ok = playNote(surface, k, role);
+        // A practising playback waits for this press, or counts it as a wrong key.
+        if (ok) f_.player().userPressedNote(k);
     }
     if (ok && wasRecording) f_.recorder().recordKeyEvent(k, true);
 }

@@ -6,6 +6,7 @@
 #include "form/key_map.h"
 #include "formats/keyset_file.h"
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 
 namespace muto {
@@ -13,6 +14,8 @@ namespace muto {
 namespace {
 
 constexpr int kOverwritePrompt = 2;
+
+constexpr uint8_t kMaxMidiNote = 127;
 
 }  // namespace
 
@@ -30,8 +33,9 @@ std::vector<KeyEntry> alteredKeyEntries(Form1& f) {
 
 void applyKeyEntries(Form1& f, const std::vector<KeyEntry>& entries) {
     for (const KeyEntry& e : entries) {
+        // An entry for a key that plays no note, or with a note MIDI does not have, is skipped.
         Label* cap = f.lbl_KeyCaption.find(e.keyCode);
-        if (!cap) continue;
+        if (!cap || e.note > kMaxMidiNote) continue;
         const size_t k = e.keyCode;
         f.instrument().keyAlter[k] = static_cast<int16_t>(e.note - f.instrument().keyNote[k]);
         f.instrument().keyNote[k] = e.note;
@@ -63,7 +67,7 @@ void KeySetFiles::cmd_KeysetSave_Click() {
         file.octave2 = static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex());
         file.entries = alteredKeyEntries(f_);
         if (auto saved = writeFileAtomically(*path, writeKeySet(file)); !saved.ok())
-            reportSaveFailure(f_, *path, saved.reason());
+            reportSaveFailure(f_, *path, failureReason(saved.error()));
     }
     f_.setFocus(f_.Picture1);
 }

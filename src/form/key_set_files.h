@@ -14,7 +14,7 @@ std::vector<KeyEntry> alteredKeyEntries(Form1& form);
 // Applies saved per-key entries to the key map as it stands: the key plays the entry's note,
 // its caption shows it spelled by the flag. Keys without a caption label are skipped.
 void applyKeyEntries(Form1& form, const std::vector<KeyEntry>& entries);
-// Tells the user that a file could not be written, naming it and the system's reason.
+// Tells the user that a file could not be written, naming it and the reason.
 void reportSaveFailure(Form1& form, const std::string& path, const std::string& reason);
 
 class KeySetFiles {

@@ -307,6 +307,9 @@ std::vector<Place> buildPlaces() {
     static constexpr std::string_view kPos[3] = {"1", "2", "3"};
     for (int i = 0; i < 3; ++i)
         add("cmd_SavePlayPos", i, {194 + 20 * i, P + 108, 18, 18}, kPos[i]);
+    // Practice, in the row the ring palette takes in circle-touch mode, right of it.
+    add("chk_Practice", -1, {194, P + 135, 14, 14});
+    add("lbl_chk", 10, {210, P + 134, 40, 16}, "연습");
     constexpr Rect kPalette{8, P + 134, 150, 18};
     add("pic_Palette", -1, kPalette);
     for (int i = 0; i < 9; ++i)

@@ -8,6 +8,7 @@
 
 #include "common/downloader.h"
 #include "common/time.h"
+#include "common/worker.h"
 
 namespace muto {
 
@@ -16,7 +17,7 @@ namespace muto {
 // The first failure to write what an output produces (a log or WAV file on a full disk).
 struct OutputFailure {
     std::string file;
-    std::string reason;  // the system's words
+    std::string reason;  // in the words a message box gives
 };
 
 class MidiDevice {

@@ -17,8 +17,8 @@ namespace muto {
 
 namespace {
 
-// Loads one picture: the file named in the Tag, else (empty Tag, or a file or folder that does
-// not exist) the default file of the program folder. Any other failure keeps what was shown.
+// Loads one picture: the file named in the Tag, else (empty Tag, or a file that is missing or
+// is not a picture) the default file of the program folder, so the area is never left empty.
 template <class Target>
 void loadWithFallback(Form1& f, Target& target, const std::string& tag,
                       const std::string& fallback) {
@@ -28,7 +28,6 @@ void loadWithFallback(Form1& f, Target& target, const std::string& tag,
             target.setPicture(tag);
             return;
         }
-        if (st == PictureStatus::Invalid) return;
     } else {
         target.setPicture("");
     }
@@ -92,6 +91,10 @@ bool Startup::run() {
     f_.player().placeStartMarker(0);
     resetKeyHighlights();
     f_.configuration().readConfig();
+    // The swatches' colours are applied whether or not config.ini set them, so the first start
+    // shows the outlines and legends in the colours the swatches show, as a restart does.
+    for (int s = 0; s < 3; ++s)
+        f_.visualOptions().applyColour(s, f_.lbl_Color(s).backColor());
     loadPictures();
     return true;
 }

@@ -92,6 +92,8 @@ CheckBox* VisualOptions::optionBox(int i) {
             return &f_.chk_KeysetMode;
         case 9:
             return &f_.chk_BScr;
+        case 10:
+            return &f_.chk_Practice;
         default:
             return nullptr;
     }

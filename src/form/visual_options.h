@@ -36,7 +36,7 @@ public:
     // The message shown when a chosen picture file cannot be shown.
     static std::string pictureFailure(const std::string& path, PictureStatus status);
 
-    // The check box that the option caption lbl_chk(i) toggles; nullptr outside 0..9.
+    // The check box that the option caption lbl_chk(i) toggles; nullptr outside 0..10.
     CheckBox* optionBox(int i);
 
     // The colour of a pressed key.

@@ -1,6 +1,8 @@
 #include "io/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "io/fd.h"
 
@@ -37,6 +40,53 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Temporary files are named ".muto-PID-N.tmp": short whatever the target's name (a name near
+// the 255-byte limit still has room), hidden, and recognisable as ours with the process that
+// wrote them.
+constexpr std::string_view kTempPrefix = ".muto-";
+constexpr std::string_view kTempSuffix = ".tmp";
+
+std::string tempName(const std::string& folder, long pid, int attempt) {
+    return folder + "/" + std::string(kTempPrefix) + std::to_string(pid) + "-" +
+           std::to_string(attempt) + std::string(kTempSuffix);
+}
+
+// The process that wrote a temporary file of ours, or 0 when the name is not one of ours.
+long writerOf(std::string_view name) {
+    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) return 0;
+    name.remove_prefix(kTempPrefix.size());
+    name.remove_suffix(kTempSuffix.size());
+    const auto dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == name.size()) return 0;
+    long pid = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (i == dash) continue;
+        if (name[i] < '0' || name[i] > '9') return 0;
+        if (i < dash) {
+            if (pid > 4194304) return 0;  // beyond any pid Linux hands out
+            pid = pid * 10 + (name[i] - '0');
+        }
+    }
+    return pid;
+}
+
+// Removes the temporary files a save of ours left in the folder when its process was killed
+// before it could clean up. A file whose writer still runs is left alone.
+void removeStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const long pid = writerOf(entry->d_name);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 bool writeAll(int fd, std::span<const uint8_t> bytes, int& err) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -53,25 +103,31 @@ bool writeAll(int fd, std::span<const uint8_t> bytes, int& err) {
 
 }  // namespace
 
+TemporaryFile createTemporaryBeside(const std::string& target) {
+    const std::string folder = folderOf(target);
+    removeStaleTemporaries(folder);
+    // A fresh name; O_EXCL never reuses someone else's file.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = tempName(folder, ::getpid(), attempt);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return {fd, std::move(name), 0};
+        if (errno != EEXIST) return {-1, {}, errno};
+    }
+    return {-1, {}, EEXIST};
+}
+
 WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
     if (path.empty()) return failure(ENOENT);
     const std::string target = resolveTarget(path);
     const std::string folder = folderOf(target);
 
-    // A fresh name beside the target; O_EXCL never reuses someone else's file.
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return failure(errno);
-    }
-    if (fd < 0) return failure(EEXIST);
-    Fd file(fd);
+    TemporaryFile temp = createTemporaryBeside(target);
+    if (temp.fd < 0) return failure(temp.error);
+    Fd file(temp.fd);
 
     auto fail = [&](int err) {
         if (file.get() >= 0) file.release();
-        ::unlink(temp.c_str());
+        ::unlink(temp.path.c_str());
         return failure(err);
     };
 
@@ -83,7 +139,7 @@ WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t
     if (!writeAll(file.get(), bytes, err)) return fail(err);
     if (::fsync(file.get()) != 0) return fail(errno);
     if (file.release() != 0) return fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
+    if (::rename(temp.path.c_str(), target.c_str()) != 0) return fail(errno);
 
     // The new name itself must reach the disk too.
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -35,4 +35,15 @@ private:
 // new file took the old one's place is reported too: the save may not survive a power cut.
 WriteResult writeFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 
+// A new temporary file in the folder of `target`, open for writing: fd, name and, when none
+// could be made, errno. Its short hidden name (".muto-PID-N.tmp") leaves room for targets near
+// the length limit, and the next file made in that folder removes it should the process that
+// made it die before renaming or removing it.
+struct TemporaryFile {
+    int fd = -1;
+    std::string path;
+    int error = 0;
+};
+TemporaryFile createTemporaryBeside(const std::string& target);
+
 }  // namespace muto

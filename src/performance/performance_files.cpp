@@ -3,12 +3,15 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <string_view>
 
 #include "form/form1.h"
 #include "form/key_set_files.h"
 #include "formats/performance_file.h"
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
+#include "performance/midi_import.h"
 #include "performance/performance_export.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
@@ -18,7 +21,8 @@ namespace muto {
 namespace {
 
 constexpr int kOverwritePrompt = 2;
-constexpr const char* kFilter = "*.vsp|*.vsp";
+// The open dialog also offers Standard MIDI Files, which are imported.
+constexpr const char* kFilter = "*.vsp|*.vsp|*.mid;*.midi|*.mid;*.midi";
 // The save dialog also offers the Standard MIDI File of the performance.
 constexpr const char* kSaveFilter = "*.vsp|*.vsp|*.mid|*.mid";
 
@@ -61,7 +65,7 @@ bool PerformanceFiles::askPerformanceFileName(bool remember) {
 bool PerformanceFiles::writePerformanceFile(const std::string& path) {
     const PerformanceFile file = performanceFileOf(f_.recorder().performance());
     if (auto saved = writeFileAtomically(path, writePerformance(file)); !saved.ok()) {
-        reportSaveFailure(f_, path, saved.reason());
+        reportSaveFailure(f_, path, failureReason(saved.error()));
         return false;
     }
     return true;
@@ -71,18 +75,31 @@ bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
     const PlaybackCapture capture = capturePlayback(performanceInMemory(f_));
     if (auto saved = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)));
         !saved.ok()) {
-        reportSaveFailure(f_, path, saved.reason());
+        reportSaveFailure(f_, path, failureReason(saved.error()));
         return false;
     }
     return true;
 }
 
+namespace {
+
+bool endsWithNoCase(const std::string& path, std::string_view ending) {
+    if (path.size() < ending.size()) return false;
+    for (size_t i = 0; i < ending.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[path.size() - ending.size() + i]);
+        if (std::tolower(c) != ending[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool isMidiFileName(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".mid";
+    return endsWithNoCase(path, ".mid");
+}
+
+bool isMidiImportName(const std::string& path) {
+    return endsWithNoCase(path, ".mid") || endsWithNoCase(path, ".midi");
 }
 
 void PerformanceFiles::cmd_save_Click() {
@@ -104,7 +121,9 @@ void PerformanceFiles::cmd_open_Click() {
     request.initDir = f_.services.programDir;
     request.filter = kFilter;
     auto path = f_.services.dialogs.openFile(request);
-    if (path && !path->empty()) {
+    if (path && !path->empty() && isMidiImportName(*path)) {
+        importMidiFile(*path);
+    } else if (path && !path->empty()) {
         f_.player().clearKeyOverrides();
         auto bytes = readWholeFile(*path);
         auto perf = bytes ? readPerformance(*bytes) : ReadResult<PerformanceFile>(bytes.failure());
@@ -123,6 +142,26 @@ void PerformanceFiles::cmd_open_Click() {
         }
     }
     f_.setFocus(f_.Picture1);
+}
+
+void PerformanceFiles::importMidiFile(const std::string& path) {
+    auto bytes = readWholeFile(path);
+    auto imported = bytes ? muto::importMidiFile(*bytes) : ReadResult<MidiImport>(bytes.failure());
+    if (!imported) {
+        f_.services.dialogs.messageBox(
+            baseName(path) + ": " + importFailureText(imported.failure()), "열기 실패",
+            MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // Like a recording never saved: no performance file, the key set cleared.
+    f_.player().clearKeyOverrides();
+    PerformanceFile& perf = imported->performance;
+    perf.version = kPerformanceVersion;
+    f_.recorder().setPerformance(performanceOf(std::move(perf), ""));
+    f_.form.setCaption("무토 - " + baseName(path));
+    resetPlayPositions();
+    f_.services.dialogs.messageBox(importReportText(imported->summary), "안내", MsgButtons::Ok,
+                                   MsgIcon::Information);
 }
 
 }  // namespace muto

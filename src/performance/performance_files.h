@@ -9,6 +9,8 @@ class Form1;
 
 // Whether a chosen file name asks for a Standard MIDI File (it ends in ".mid", any case).
 bool isMidiFileName(const std::string& path);
+// Whether a file to open is a Standard MIDI File to import (".mid" or ".midi", any case).
+bool isMidiImportName(const std::string& path);
 
 class PerformanceFiles {
 public:
@@ -30,6 +32,10 @@ public:
     void resetPlayPositions();
 
 private:
+    // Imports a Standard MIDI File as the performance in memory and says what was kept; a file
+    // that cannot be imported is named with the reason, and the performance in memory stays.
+    void importMidiFile(const std::string& path);
+
     Form1& f_;
 };
 

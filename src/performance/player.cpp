@@ -20,8 +20,10 @@ namespace muto {
 namespace {
 
 using vk::kAlt;
+using vk::kCtrl;
 using vk::kF1;
 using vk::kShift;
+using vk::kSpace;
 constexpr double kSecondsPerDay = 86400.0;
 // A timer callback this much later than it was meant to run found the event loop held up (a
 // modal dialog, a window drag): the rest of the performance moves by the hold-up instead of
@@ -29,6 +31,10 @@ constexpr double kSecondsPerDay = 86400.0;
 constexpr double kStallSeconds = 0.5;
 // A timer may run a hair before its due time through the rounding of its interval.
 constexpr double kDueTolerance = 1e-9;
+
+// Practice: the key to press next lights this long before it is due, in this colour.
+constexpr double kPracticeLead = 0.4;
+constexpr Colour kPracticeColour = rgb(255, 150, 0);  // apart from the green of a press
 
 constexpr const char* kPlaying = "[연주중]";
 constexpr const char* kPausedMark = "[연주 일시정지]";
@@ -121,7 +127,8 @@ void Player::cmd_play_Click() {
         playing_ = perf;
         prepare();
         // The first event is due a second from now; the timer plays it.
-        arm(f_.services.monotonic.now());
+        const double now = f_.services.monotonic.now();
+        arm(now, lightUpcoming(now));
         return;
     }
     isPlaying = false;
@@ -175,6 +182,13 @@ void Player::prepare() {
     playShiftState_ = 0;
     playbackHeld_.fill(false);
     toCircleTouch_ = f_.chk_CircleTouch.value() == 1;
+    practising_ = f_.chk_Practice.value() == 1;
+    awaitedKey_ = -1;
+    takenPos_ = -1;
+    heldModifier_ = -1;
+    waiting_ = false;
+    userOwned_.fill(false);
+    score_ = {};
 }
 
 void Player::restoreDegreeAccidentals() {
@@ -192,12 +206,16 @@ void Player::restoreDegreeAccidentals() {
 }
 
 void Player::arm(double now) {
+    arm(now, nextDue_);
+}
+
+void Player::arm(double now, double target) {
     if (!timer_) {
         timer_ = f_.services.timers.createTimer(TimerKind::SingleShot);
         timer_->onTimeout = [this] { onTimer(); };
     }
-    armedFor_ = std::max(nextDue_, now);
-    double wait = nextDue_ - now;
+    armedFor_ = std::max(target, now);
+    double wait = target - now;
     int64_t us = 0;
     if (wait > 0)
         us = static_cast<int64_t>(std::ceil(std::min(wait, 2 * kSecondsPerDay) * 1e6 - 1e-3));
@@ -210,18 +228,35 @@ void Player::onTimer() {
     double now = clock.now();
     double heldUp = now - armedFor_;
     if (heldUp > kStallSeconds) nextDue_ += heldUp;
-    if (now + kDueTolerance < nextDue_) {
-        arm(now);
-        return;
-    }
     const int count = playing_.eventCount();
     if (playPos < 0 || playPos >= count) {
         finish();
         return;
     }
-
     const PerfEvent e = playing_.events[static_cast<size_t>(playPos)];
     const int k = e.keyCode & 0xFF;
+    const double wake = lightUpcoming(now);
+    if (now + kDueTolerance < nextDue_) {
+        arm(now, wake);
+        return;
+    }
+    if (playPos == takenPos_) {
+        // The user has played this key-down already.
+        takenPos_ = -1;
+        advance(now);
+        return;
+    }
+    if (awaitedAt(playPos) >= 0) {
+        waiting_ = true;  // until the user presses the key
+        return;
+    }
+    // The user's own press of a key ends with the user's release.
+    if (e.isDown == 0 && userOwned_[static_cast<size_t>(k)]) {
+        userOwned_[static_cast<size_t>(k)] = false;
+        advance(now);
+        return;
+    }
+
     inCallback_ = true;
     if (e.isDown != 0) {
         if (k == kShift)
@@ -237,9 +272,13 @@ void Player::onTimer() {
         playbackHeld_[static_cast<size_t>(k)] = false;
     }
     inCallback_ = false;
+    advance(clock.now());
+}
 
+void Player::advance(double now) {
     ++playPos;
     setProgressUnits(playPos);
+    const int count = playing_.eventCount();
     if (playPos >= count) {
         setProgressUnits(count);
         finish();
@@ -254,12 +293,118 @@ void Player::onTimer() {
         if (!isPaused) finish();
         return;
     }
-    arm(clock.now());
+    arm(now, lightUpcoming(now));
+}
+
+// --- Practice -------------------------------------------------------------------------------
+
+int Player::awaitedAt(int pos) const {
+    if (!practising_ || playShiftState_ != 0 || pos < 0 || pos >= playing_.eventCount()) return -1;
+    const PerfEvent& e = playing_.events[static_cast<size_t>(pos)];
+    const int k = e.keyCode & 0xFF;
+    const Shape* shape = f_.shp_key.find(k);
+    return e.isDown != 0 && shape && shape->role() && *shape->role() == KeyRole::NoteChannel1 &&
+                   f_.instrument().keyNote[static_cast<size_t>(k)] != 0
+               ? k
+               : -1;
+}
+
+double Player::lightUpcoming(double now) {
+    if (!practising_ || awaitedKey_ >= 0) return nextDue_;
+    // Only a key due within the lead of the next event can light before that event plays.
+    const float speed = playSpeed > 0 ? playSpeed : 1.0f;
+    double due = nextDue_;
+    for (int i = playPos; i < playing_.eventCount() && due <= nextDue_ + kPracticeLead; ++i) {
+        if (i > playPos)
+            due += recordedGap(playing_.events[static_cast<size_t>(i - 1)].time,
+                               playing_.events[static_cast<size_t>(i)].time) /
+                   speed;
+        const int k = awaitedAt(i);
+        if (k < 0 || i == takenPos_) continue;
+        if (now + kDueTolerance < due - kPracticeLead)
+            return std::min(nextDue_, due - kPracticeLead);
+        awaitedKey_ = k;
+        awaitedPos_ = i;
+        awaitedDue_ = due;
+        Shape& key = f_.shp_key(k);
+        awaitedKeyColour_ = key.backColor();
+        key.setBackColor(kPracticeColour);
+        key.setLit(true);
+        break;
+    }
+    return nextDue_;
+}
+
+void Player::unlightAwaited() {
+    if (awaitedKey_ < 0) return;
+    Shape& key = f_.shp_key(awaitedKey_);
+    key.setBackColor(awaitedKeyColour_);
+    if (!f_.instrument().isHeld(awaitedKey_)) key.setLit(false);
+    awaitedKey_ = -1;
+}
+
+// The Space or Ctrl pressed together with the awaited key, when the playback has not pressed it
+// yet: the user's note needs it.
+int Player::pendingModifier() const {
+    const int before = awaitedPos_ - 1;
+    if (before < playPos) return -1;
+    const PerfEvent& m = playing_.events[static_cast<size_t>(before)];
+    const int k = m.keyCode & 0xFF;
+    return m.isDown != 0 && (k == kSpace || k == kCtrl) &&
+                   m.time == playing_.events[static_cast<size_t>(awaitedPos_)].time
+               ? k
+               : -1;
+}
+
+void Player::userPressingNote(int keyCode) {
+    if (!practising_ || inCallback_ || !active_ || !isPlaying || keyCode != awaitedKey_) return;
+    heldModifier_ = pendingModifier();
+    if (heldModifier_ < 0) return;
+    inCallback_ = true;
+    keyDown(heldModifier_, playShiftState_);
+    inCallback_ = false;
+}
+
+void Player::userPressedNote(int keyCode) {
+    if (!practising_ || inCallback_ || !active_ || !isPlaying) return;
+    if (keyCode != awaitedKey_) {
+        ++score_.wrongKeys;
+        return;
+    }
+    if (heldModifier_ >= 0) {
+        // The playback presses it again when it comes to it.
+        inCallback_ = true;
+        keyUp(heldModifier_, playShiftState_);
+        inCallback_ = false;
+        heldModifier_ = -1;
+    }
+    const double now = f_.services.monotonic.now();
+    ++score_.hits;
+    score_.lateSeconds += std::max(now - awaitedDue_, 0.0);
+    unlightAwaited();
+    userOwned_[static_cast<size_t>(keyCode & 0xFF)] = true;
+    takenPos_ = awaitedPos_;
+    if (!waiting_) return;  // pressed early: the performance keeps its times
+    // Pressed late: the rest follows from this press at the recorded gaps.
+    waiting_ = false;
+    nextDue_ = now;
+    arm(now);
+}
+
+void Player::showPracticeScore() {
+    const PracticeScore& s = score_;
+    const long late = s.hits > 0 ? std::lround(s.lateSeconds * 1000 / s.hits) : 0;
+    f_.services.dialogs.messageBox("맞힌 음 " + std::to_string(s.hits) + "개, 틀린 건반 " +
+                                       std::to_string(s.wrongKeys) + "개, 평균 늦음 " +
+                                       std::to_string(late) + " ms",
+                                   "연습", MsgButtons::Ok, MsgIcon::Information);
 }
 
 void Player::finish() {
     if (timer_) timer_->stop();
     active_ = false;
+    waiting_ = false;
+    unlightAwaited();
     const bool early = playPos != playing_.eventCount();
     isPlaying = false;
     if (isPaused) {
@@ -280,6 +425,10 @@ void Player::finish() {
     f_.cmd_play.setCaption("▶");
     setPlaybackControlsEnabled(true);
     f_.setFocus(f_.Picture1);
+    if (practising_) {
+        practising_ = false;
+        showPracticeScore();
+    }
 }
 
 void Player::keyDown(int keyCode, int shift) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -59,14 +60,42 @@ public:
     // A playback is paused.
     bool isPaused = false;
 
+    // Practice ("연습" checked when a playback starts): the playback waits before each key-down
+    // of a channel-1 note until the user presses that key, lit in its own colour a moment before
+    // it is due. The key handlers call these around every note key the user presses: before the
+    // note sounds (the Space or Ctrl the awaited note is played with goes down first), and after
+    // it (the awaited key advances the playback, any other counts as wrong).
+    void userPressingNote(int keyCode);
+    void userPressedNote(int keyCode);
+    struct PracticeScore {
+        int hits = 0;
+        int wrongKeys = 0;
+        double lateSeconds = 0;  // summed over the hits; a press before the due time is on time
+    };
+    const PracticeScore& practiceScore() const { return score_; }
+    // The key the playback waits for, lit for the user; -1 when none.
+    int awaitedKey() const { return awaitedKey_; }
+
 private:
     // Restores the recorded settings and sets up the schedule; false when there is nothing to
     // play.
     void prepare();
     void restoreDegreeAccidentals();
     void onTimer();
-    // Arms the timer for the event due at nextDue_.
+    // Arms the timer for the event due at nextDue_, or for an earlier moment.
     void arm(double now);
+    void arm(double now, double target);
+    // Counts the event at playPos as played and schedules the next one.
+    void advance(double now);
+    // The key of the channel-1 note that practice leaves to the user, when the event at `pos` is
+    // its key-down; otherwise -1.
+    int awaitedAt(int pos) const;
+    // Lights the next awaited key once it is due within the lead; returns when the timer must
+    // run next: the next event, or the moment a key is to light before it.
+    double lightUpcoming(double now);
+    void unlightAwaited();
+    int pendingModifier() const;
+    void showPracticeScore();
     // What follows the end of a playback, reached at the last event or on a stop request.
     void finish();
     void setProgressUnits(int units);
@@ -94,6 +123,17 @@ private:
     // Keys the playback pressed that are still down: released at the end should the recording
     // have lost their releases.
     std::array<bool, 256> playbackHeld_{};
+
+    bool practising_ = false;
+    int awaitedKey_ = -1;
+    int awaitedPos_ = -1;  // the event of the awaited key-down
+    double awaitedDue_ = 0;
+    int takenPos_ = -1;      // an awaited key-down the user has played: the playback skips it
+    int heldModifier_ = -1;  // pressed for the user's note, released after it
+    uint32_t awaitedKeyColour_ = 0;  // the lit key's own colour, given back when it is pressed
+    bool waiting_ = false;           // the awaited key is due: no timer runs until it is pressed
+    std::array<bool, 256> userOwned_{};  // keys the user pressed for the playback
+    PracticeScore score_;
 };
 
 // The gap between two recorded times, in seconds. A step back counts as a crossing of midnight

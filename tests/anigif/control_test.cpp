@@ -263,23 +263,81 @@ TEST_F(ControlTest, FailedLoadsLeaveTheControlEmpty) {
     EXPECT_FALSE(c.animatedGIF());
     c.setAction(1);
     EXPECT_EQ(c.action(), 0);
+}
 
-    // At run time the file bytes are gone after decoding: a missing file cannot reload them.
-    loadNow(framesGif(2));
-    EXPECT_FALSE(c.loadAnimatedGIF_File("/nonexistent/muto.gif"));
-    EXPECT_EQ(c.frameCount(), 0);
+TEST_F(ControlTest, FileLoadsReadThroughTheHostOnTheWorkerAndKeepTheAnimationWhenTheyFail) {
+    muto::test::ManualWorker worker;
+    AniGifControl w{time, &downloader, &worker};
+    w.resized(64, 64);
+    std::map<std::string, ReadResult<std::vector<uint8_t>>> files = {
+        {"/two frames.gif", framesGif(2)},
+        {"/three.gif", framesGif(3)},
+        {"/big.gif", ReadFailure::TooLarge},
+        {"/text.gif", std::vector<uint8_t>(20, 'x')}};
+    w.fileReader = [&](const std::string& path) -> ReadResult<std::vector<uint8_t>> {
+        const auto it = files.find(path);
+        return it == files.end() ? ReadResult<std::vector<uint8_t>>(ReadFailure::Unreadable)
+                                 : it->second;
+    };
+    std::vector<std::string> outcomes;
+    const auto record = [&](const std::optional<LoadFailure>& f) {
+        if (!f)
+            outcomes.emplace_back("shown");
+        else if (f->read)
+            outcomes.emplace_back(failureName(*f->read));
+        else
+            outcomes.emplace_back(gifErrorText(f->gif));
+    };
+    w.loadAnimatedGIF_File("/three.gif", record);
+    EXPECT_EQ(w.frameCount(), 0);  // nothing happens on the caller's thread
+    worker.runAll();
+    EXPECT_EQ(w.frameCount(), 3);
+    for (const char* path : {"/big.gif", "/text.gif", "/none.gif"}) {
+        w.loadAnimatedGIF_File(path, record);
+        worker.runAll();
+    }
+    EXPECT_EQ(w.frameCount(), 3);
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"shown", "too large",
+                                                  std::string(gifErrorText(GifError::BadSignature)),
+                                                  "unreadable"}));
+    // A later load supersedes one still running; a file:// address reads through the host too.
+    outcomes.clear();
+    w.loadAnimatedGIF_File("/three.gif", record);
+    w.loadAnimatedGIF_Remote("file:///two%20frames.gif");
+    worker.runAll();
+    EXPECT_TRUE(downloader.pending.empty());
+    EXPECT_TRUE(outcomes.empty());
+    EXPECT_EQ(w.frameCount(), 2);
+}
 
-    const std::string path = ::testing::TempDir() + "/control_test.gif";
-    const auto bytes = framesGif(3);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    EXPECT_TRUE(c.loadAnimatedGIF_File(path));
-    EXPECT_EQ(c.frameCount(), 3);
-    ASSERT_TRUE(c.animatedGIF());
-    GifStructure exported;
-    EXPECT_EQ(scanGifStructure(*c.animatedGIF(), exported), 1);
+TEST_F(ControlTest, TheFrameDrawnOnTheWorkerIsWhatAPaintDrawsUntilSomethingChanges) {
+    muto::test::ManualWorker worker;
+    AniGifControl w{time, &downloader, &worker};
+    w.resized(64, 64);
+    w.setStretch(0);  // clipped: the background shows beside the picture
+    c.setStretch(0);
+    w.host.background = 0x123456;
+    w.fileReader = [](const std::string&) -> ReadResult<std::vector<uint8_t>> { return rowsGif(); };
+    w.loadAnimatedGIF_File("/rows.gif");
+    worker.runAll();
+    ASSERT_TRUE(c.loadAnimatedGIF_Array(rowsGif()));
+    const auto same = [&] {
+        const raster::Surface* a = w.paint(0x123456);
+        const raster::Surface* b = c.paint(0x123456);
+        return a && b && a->width() == b->width() && a->height() == b->height() &&
+               std::equal(a->bits().begin(), a->bits().end(), b->bits().begin());
+    };
+    EXPECT_TRUE(same());
+    const auto bits = w.paint(0x123456)->bits();
+    const std::vector<uint8_t> first(bits.begin(), bits.end());
+    const std::vector<uint32_t> grey(4, 0x808080);
+    w.setPalette(0, grey);
+    c.setPalette(0, grey);
+    EXPECT_TRUE(same());
+    EXPECT_FALSE(std::equal(first.begin(), first.end(), w.paint(0x123456)->bits().begin()));
+    w.setMirrored(1);
+    c.setMirrored(1);
+    EXPECT_TRUE(same());
 }
 
 TEST_F(ControlTest, DownloadsFailWhenShortOrNoGifAndCancelKeepsTheOldAnimation) {

@@ -1,19 +1,9 @@
-// The lean load: a file read in one piece, and a frame that has the strip to itself decoded
-// straight into it, agree with the general path on every size, cut and corruption.
+// The lean load: a frame that has the strip to itself, decoded straight into it, agrees with the
+// general path on every size, cut and corruption.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <random>
 
-#include "anigif/gif_bytes.h"
 #include "anigif/gif_decode.h"
 #include "test_util.h"
 
@@ -62,109 +52,6 @@ TEST(LeanLoad, StraightIntoTheStripMatchesTheGeneralPath) {
         }
     }
     EXPECT_GT(compared, 250);
-}
-
-TEST(LeanLoad, FilesAreReadWholeOrNotAtAll) {
-    const auto dir = std::filesystem::path(::testing::TempDir()) / "lean_load_test";
-    std::filesystem::create_directories(dir);
-    const auto path = (dir / "three.gif").string();
-    std::vector<uint8_t> bytes(100000);
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    const auto read = GifBytes::readFile(path);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->toVector(), bytes);
-
-    std::fclose(std::fopen((dir / "empty.gif").string().c_str(), "wb"));
-    const auto empty = GifBytes::readFile((dir / "empty.gif").string());
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(empty->empty());
-    EXPECT_FALSE(GifBytes::readFile((dir / "missing.gif").string()));
-    EXPECT_FALSE(GifBytes::readFile(dir.string()));  // a folder is no file
-    std::filesystem::remove_all(dir);
-}
-
-// A file of `size` bytes, byte i being i * 7 + 1 (never 0 below 2^20).
-std::string patternFile(const std::string& name, std::size_t size) {
-    const auto dir = std::filesystem::path(::testing::TempDir()) / "lean_load_test";
-    std::filesystem::create_directories(dir);
-    const auto path = (dir / name).string();
-    std::vector<uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7 + 1);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
-}
-
-TEST(LeanLoad, ALargeFileCutShortWhileHeldReadsAsZerosPastItsNewEnd) {
-    // Large files are mapped, not copied. When another program cuts one short meanwhile, the
-    // pages past its new end must not end the process: they read as zeros.
-    const std::size_t size = 3 << 20;
-    const auto path = patternFile("shrinking.gif", size);
-    auto held = GifBytes::readFile(path);
-    ASSERT_TRUE(held);
-    ASSERT_EQ(held->size(), size);
-    const std::size_t kept = (1 << 20) + 100;
-    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kept)), 0);
-    const auto bytes = held->span();
-    std::size_t wrong = 0;
-    for (std::size_t i = 0; i < size; ++i)
-        wrong += bytes[i] != (i < kept ? static_cast<uint8_t>(i * 7 + 1) : 0);
-    EXPECT_EQ(wrong, 0u);
-    held.reset();
-    std::filesystem::remove(path);
-}
-
-TEST(LeanLoad, ManyLargeFilesHeldAtOnceAreAllWhole) {
-    // Past the number of guarded mappings, files are read instead.
-    const auto path = patternFile("many.gif", (1 << 20) + 5);
-    std::vector<GifBytes> held;
-    for (int i = 0; i < 80; ++i) {
-        auto one = GifBytes::readFile(path);
-        ASSERT_TRUE(one);
-        held.push_back(std::move(*one));
-    }
-    for (const auto& one : held) {
-        ASSERT_EQ(one.size(), (1u << 20) + 5);
-        EXPECT_EQ(one.span()[(1 << 20) + 4], static_cast<uint8_t>(((1 << 20) + 4) * 7 + 1));
-    }
-    std::filesystem::remove(path);
-}
-
-TEST(LeanLoadDeathTest, AFaultOutsideOurFilesStillEndsTheProcess) {
-    // The guard answers only for the files it maps: another mapping cut short still faults.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const auto path = patternFile("foreign.gif", 2 << 20);
-    (void)GifBytes::readFile(path);  // the guard is in place
-    // Killed by SIGBUS; under AddressSanitizer, which reports the fault, an abort or an exit
-    // code instead. Living on to exit 0 is what must not happen.
-    const auto killedByTheFault = [](int status) {
-        return !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    };
-    EXPECT_EXIT(
-        {
-            const int fd = ::open(path.c_str(), O_RDONLY);
-            auto* p = static_cast<volatile uint8_t*>(
-                ::mmap(nullptr, 2 << 20, PROT_READ, MAP_PRIVATE, fd, 0));
-            if (::truncate(path.c_str(), 0) != 0) std::abort();
-            std::printf("%d\n", p[(1 << 20) + 1]);
-            std::exit(0);
-        },
-        killedByTheFault, "");
-    // And a SIGBUS sent rather than caused by a fault still does what it always did.
-    EXPECT_EXIT(
-        {
-            std::raise(SIGBUS);
-            std::exit(0);
-        },
-        killedByTheFault, "");
-    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -316,9 +316,10 @@ TEST(Places, CaptionsOfTheDesign) {
             if (p.name == name && p.index == index) return std::string(p.caption);
         return "<missing>";
     };
-    const char* options[10] = {"채널1/2 연동",  "키테두리", "키자막", "한글자막",    "애니메이션",
-                               "동심원 키터치", "F8",       "F9",     "키설정(b/#)", "번쩍임"};
-    for (int i = 0; i < 10; ++i)
+    const char* options[11] = {"채널1/2 연동", "키테두리",      "키자막", "한글자막",
+                               "애니메이션",   "동심원 키터치", "F8",     "F9",
+                               "키설정(b/#)",  "번쩍임",        "연습"};
+    for (int i = 0; i < 11; ++i)
         EXPECT_EQ(caption("lbl_chk", i), options[i]) << i;
     EXPECT_EQ(caption("Label2", 0), "채널 1");
     EXPECT_EQ(caption("Label2", 1), "채널 2");

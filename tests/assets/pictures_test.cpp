@@ -102,6 +102,24 @@ TEST(Pictures, KeycapsLieUnderTheKeyShapes) {
     }
 }
 
+// The program writes a note caption across the lower half of every note key; the legends the
+// picture prints (letters, arrows, the number pad's Home, PgUp, End, PgDn, Ins, Del) keep above
+// it. Backspace plays no note and has no caption.
+TEST(Pictures, LegendsLeaveTheCaptionBandClear) {
+    const auto picture = load("CKeyboard.gif");
+    ASSERT_TRUE(picture);
+    for (const layout::KeyShape& k : layout::keyShapes()) {
+        if (k.role > 1 || k.vk == 8) continue;
+        const Rect r = layout::placeOf("shp_key", k.vk);
+        int ink = 0;
+        for (int y = r.top + layout::kCaptionOffset + 3;
+             y < r.top + layout::kCaptionOffset + layout::kCaptionHeight; ++y)
+            for (int x = r.left + 4; x < r.left + r.width - 4; ++x)
+                ink += picture->luma(x, y) < 170;
+        EXPECT_EQ(ink, 0) << "VK " << k.vk << " " << k.label << " " << k.sub;
+    }
+}
+
 TEST(Pictures, PianoKeysLieUnderThePianoShapes) {
     const auto picture = load("PKeyboard.gif");
     ASSERT_TRUE(picture);

@@ -132,6 +132,40 @@ TEST_F(ConfigTest, ReadingStopsAtTheFirstFieldThatCannotBeApplied) {
     }
 }
 
+TEST_F(ConfigTest, ValuesNoControlHasStopTheReadingAndPicturesThatCannotShowFallBack) {
+    struct Case {
+        const char* what;
+        const char* record4;
+        Colour caption;       // lbl_Color(1) afterwards
+        int reverb;           // record 5 reached: 9
+        bool paletteOpen;     // the palette pic_Palette shows
+        const char* ringTag;  // lbl_CircleColor(9)'s Tag
+    };
+    const Colour kDesign = systemColour(21);
+    const Case cases[] = {
+        {"ring colour 8, the rainbow", "\"8\",0,255,65280", rgb(255, 0, 0), 9, false, "8"},
+        {"ring index 9 is the indicator", "\"9\",0,255,65280", kDesign, 0, false, ""},
+        {"ring index 10", "\"10\",0,255,65280", kDesign, 0, false, ""},
+        {"the last system colour", "\"\",0,-2147483618,65280", systemColour(30), 9, false, ""},
+        {"a system colour past the table", "\"\",0,-2147483600,65280", kDesign, 0, false, ""},
+        {"past RGB", "\"\",0,16777216,65280", kDesign, 0, false, ""},
+    };
+    for (const Case& c : cases) {
+        // Record 6 names files that exist but are no pictures: the default pictures show.
+        writeConfig(std::string("1,0,\"\"\r\n1,2,0,70\r\n0,\"\"\r\n") + c.record4 +
+                    "\r\n9,0\r\n\"/p/notes.txt\",\"/p/empty.gif\"\r\n");
+        pictures.invalid = {"/p/notes.txt", "/p/empty.gif"};
+        Form1& f = start();
+        EXPECT_EQ(f.lbl_Color(1).backColor(), c.caption) << c.what;
+        EXPECT_EQ(f.Label1(5).foreColor(), c.caption) << c.what;
+        EXPECT_EQ(f.vbar_Effect(1).value(), c.reverb) << c.what;
+        EXPECT_EQ(f.pic_Palette.visible(), c.paletteOpen) << c.what;
+        EXPECT_EQ(f.lbl_CircleColor(9).tag(), c.ringTag) << c.what;
+        EXPECT_EQ(f.pic_CircleTouch.picture(), dir + "/PKeyboard.gif") << c.what;
+        EXPECT_EQ(f.img_ControlPanel.picture(), dir + "/ControlPanel.gif") << c.what;
+    }
+}
+
 TEST_F(ConfigTest, AFailedWriteSaysSoAndKeepsTheOldFile) {
     start();
     writeConfig("old");
@@ -150,6 +184,13 @@ TEST_F(ConfigTest, AFailedWriteSaysSoAndKeepsTheOldFile) {
     save();
     EXPECT_EQ(dialogs.boxes.back().title, "저장 실패");
     EXPECT_NE(dialogs.boxes.back().text.find(dir + "/gone/config.ini"), std::string::npos);
+    EXPECT_NE(dialogs.boxes.back().text.find("(파일이나 폴더가 없습니다)"), std::string::npos);
+    // A picture path that the Korean code page cannot hold is named, in Korean.
+    form->form.setTag("/p/Việt.jpg");
+    save();
+    EXPECT_NE(dialogs.boxes.back().text.find(
+                  "(\"/p/Việt.jpg\"에 CP949로 나타낼 수 없는 글자가 있습니다)"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -392,6 +392,66 @@ TEST_F(PlayerTest, StartPositionsFromTheBarTheStripHomeAndTheThreeButtons) {
 
 // Whatever the user does while a performance plays, once the user's keys are up and the
 // playback has ended every note that started has stopped.
+// Practice: Q, then W played with Space; channel 2 plays its note between them by itself.
+TEST_F(PlayerTest, PracticeWaitsForTheKeyLightsItCountsWrongKeysAndLateness) {
+    Form1& f = ready();
+    f.chk_Practice.setValue(1);
+    const Colour pressColour = f.shp_key(kQ).backColor();
+    perform({{int16_t(kQ), 1, 10.0f},
+             {int16_t(kPad1), 1, 10.25f},
+             {int16_t(kPad1), 0, 10.375f},
+             {int16_t(kQ), 0, 10.5f},
+             {int16_t(kSpace), 1, 10.5f},
+             {int16_t(kW), 1, 10.5f},
+             {int16_t(kSpace), 0, 10.5f},
+             {int16_t(kW), 0, 11.0f}});
+    log.clear();
+    play();
+    time.advanceMs(599);
+    EXPECT_FALSE(f.shp_key(kQ).lit());
+    time.advanceMs(1);  // a moment before it is due, Q lights in its own colour
+    EXPECT_TRUE(f.shp_key(kQ).lit());
+    EXPECT_NE(f.shp_key(kQ).backColor(), pressColour);
+    time.advanceMs(500);  // due at 1000 ms: nothing plays, channel 2 waits too
+    EXPECT_TRUE(log.empty());
+    tap(kE);  // a wrong key sounds and does not advance
+    time.advanceMs(100);
+    down(kQ);  // 200 ms late
+    EXPECT_EQ(f.shp_key(kQ).backColor(), pressColour);
+    // The rest follows the press: channel 2 at 1450, W due at 1700 and lit from 1300.
+    time.advanceMs(99);
+    EXPECT_EQ(f.player().awaitedKey(), -1);
+    time.advanceMs(1);
+    EXPECT_EQ(f.player().awaitedKey(), kW);
+    time.advanceMs(350);
+    up(kQ);
+    down(kW);             // early, with the Space the performance presses with it
+    time.advanceMs(650);  // held past its recorded release at 2200: the user's release ends it
+    up(kW);
+    time.advanceMs(2000);
+    const std::vector<Sent> expected{{1100, "90 40 7F"}, {1100, "80 40 00"}, {1200, "90 3C 7F"},
+                                     {1450, "91 3C 7F"}, {1575, "81 3C 00"}, {1650, "80 3C 00"},
+                                     {1650, "90 3F 7F"}, {2300, "80 3F 00"}};
+    EXPECT_EQ(log, expected);
+    EXPECT_FALSE(f.player().isPlaying);
+    ASSERT_FALSE(dialogs.boxes.empty());
+    EXPECT_EQ(dialogs.boxes.back().title, "연습");
+    EXPECT_EQ(dialogs.boxes.back().text, "맞힌 음 2개, 틀린 건반 1개, 평균 늦음 100 ms");
+
+    // Stopped while it waits: the box comes all the same; without practice no box.
+    dialogs.boxes.clear();
+    play();
+    time.advanceMs(1200);
+    play();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "맞힌 음 0개, 틀린 건반 0개, 평균 늦음 0 ms");
+    EXPECT_FALSE(f.shp_key(kQ).lit());
+    f.chk_Practice.setValue(0);
+    play();
+    time.advanceMs(3000);
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
 TEST_F(PlayerTest, EveryNoteOnGetsItsNoteOffWhateverHappensMeanwhile) {
     const int keys[] = {kQ, kW, kE, kA, kPad1, kPad2, kSpace, kCtrl};
     for (unsigned seed = 1; seed <= 200; ++seed) {

@@ -281,8 +281,9 @@ TEST_F(RecordingTest, KeySetFilesThatDoNotFitAreReadAsFarAsTheyGo) {
     f.cmd_KeysetOpen.click();
     EXPECT_EQ(f.cmb_key.listIndex(), 2);
     // A key signature the list does not have is skipped, the octaves still apply; a key without
-    // a caption label is skipped, the next entry still applies; a trailing byte is ignored.
-    write(path, {99, 1, 3, 200, 50, 's', kQ, 62, 'f', 7});
+    // a caption label and a note past MIDI's 127 are skipped, the next entry still applies; a
+    // trailing byte is ignored.
+    write(path, {99, 1, 3, 200, 50, 's', kW, 200, 's', kQ, 62, 'f', 7});
     f.cmd_KeysetOpen.click();
     EXPECT_EQ(f.cmb_key.listIndex(), 2);
     EXPECT_EQ(f.cmb_OctShift(0).listIndex(), 1);
@@ -290,6 +291,8 @@ TEST_F(RecordingTest, KeySetFilesThatDoNotFitAreReadAsFarAsTheyGo) {
     EXPECT_FALSE(f.lbl_KeyCaption.exists(200));
     EXPECT_EQ(f.instrument().keyNote[kQ], 62);
     EXPECT_EQ(f.lbl_KeyCaption(kQ).tag(), "f");
+    EXPECT_LE(f.instrument().keyNote[kW], 127);
+    EXPECT_EQ(f.lbl_KeyCaption(kW).tag(), "");
 }
 
 TEST_F(RecordingTest, ResetReturnsARaisedBackspaceToNoNote) {

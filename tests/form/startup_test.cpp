@@ -160,7 +160,7 @@ TEST_F(FormTest, PicturesFallBackToTheDefaultFiles) {
     pictures.invalid.insert("/home/u/broken.bmp");
     form->startup().loadPictures();
     EXPECT_EQ(form->form.picture(), "/opt/muto/CKeyboard.gif");
-    EXPECT_EQ(form->img_ControlPanel.picture(), "");  // an invalid file keeps what was shown
+    EXPECT_EQ(form->img_ControlPanel.picture(), "/opt/muto/ControlPanel.gif");
     EXPECT_EQ(form->pic_CircleTouch.picture(), "/opt/muto/PKeyboard.gif");
 
     pictures.missingAll = true;

@@ -80,14 +80,16 @@ TEST_F(FormTest, FlashOptionShowsTheBarAndEndsCircleTouch) {
 
 TEST_F(FormTest, EveryOptionCaptionTogglesItsBoxEvenWhenTheBoxIsDisabled) {
     Form1& f = started();
-    const char* captions[10] = {"채널1/2 연동",  "키테두리", "키자막", "한글자막",    "애니메이션",
-                                "동심원 키터치", "F8",       "F9",     "키설정(b/#)", "번쩍임"};
-    CheckBox* boxes[10] = {
-        &f.chk_ESync,       &f.chk_KeyOutline, &f.chk_caption,   &f.chk_CaptionKor, &f.chk_AniGif,
-        &f.chk_CircleTouch, &f.chk_damper(0),  &f.chk_damper(1), &f.chk_KeysetMode, &f.chk_BScr};
+    const char* captions[11] = {"채널1/2 연동", "키테두리",      "키자막", "한글자막",
+                                "애니메이션",   "동심원 키터치", "F8",     "F9",
+                                "키설정(b/#)",  "번쩍임",        "연습"};
+    CheckBox* boxes[11] = {&f.chk_ESync,      &f.chk_KeyOutline, &f.chk_caption,
+                           &f.chk_CaptionKor, &f.chk_AniGif,     &f.chk_CircleTouch,
+                           &f.chk_damper(0),  &f.chk_damper(1),  &f.chk_KeysetMode,
+                           &f.chk_BScr,       &f.chk_Practice};
     // The animation box stays checked only with a picture to show.
     f.cmd_AniGif.setTag(std::string(MUTO_GIF_TEST_DATA) + "/disposal-fold.gif");
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 11; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(f.lbl_chk(i).caption(), captions[i]);
         EXPECT_EQ(f.visualOptions().optionBox(i), boxes[i]);
@@ -100,8 +102,8 @@ TEST_F(FormTest, EveryOptionCaptionTogglesItsBoxEvenWhenTheBoxIsDisabled) {
         boxes[i]->setEnabled(true);
     }
     EXPECT_EQ(f.visualOptions().optionBox(-1), nullptr);
-    EXPECT_EQ(f.visualOptions().optionBox(10), nullptr);
-    f.visualOptions().lbl_chk_Click(10);  // nothing to toggle, nothing breaks
+    EXPECT_EQ(f.visualOptions().optionBox(11), nullptr);
+    f.visualOptions().lbl_chk_Click(11);  // nothing to toggle, nothing breaks
 
     // "F8" runs the damper handler as the box itself would; a disabled caption takes no click.
     midi.sent.clear();

@@ -1,9 +1,12 @@
 #include "io/atomic_file.h"
+#include "io/failure_reason.h"
 #include "io/read_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -62,6 +65,7 @@ TEST_F(AtomicFile, MissingFolderGivesTheReason) {
     auto err = writeFileAtomically(path("gone/song.vsp"), Bytes{1});
     ASSERT_FALSE(err.ok());
     EXPECT_EQ(err.reason(), "No such file or directory");
+    EXPECT_EQ(failureReason(err.error()), "파일이나 폴더가 없습니다");
     EXPECT_TRUE(names().empty());
 }
 
@@ -82,6 +86,7 @@ TEST_F(AtomicFile, FailedWriteKeepsTheOldFile) {
 
     ASSERT_FALSE(err.ok());
     EXPECT_EQ(err.reason(), "File too large");
+    EXPECT_EQ(failureReason(err.error()), "파일이 너무 큽니다");
     EXPECT_EQ(contents(target), old);
     EXPECT_EQ(names(), std::vector<std::string>{"keys.vns"});
 }
@@ -91,6 +96,7 @@ TEST_F(AtomicFile, FailedRenameLeavesNoTemporaryFile) {
     fs::create_directory(path("taken/inner"));
     auto err = writeFileAtomically(path("taken"), Bytes{1, 2});
     ASSERT_FALSE(err.ok());
+    EXPECT_EQ(failureReason(err.error()), "같은 이름의 폴더가 있습니다");
     EXPECT_TRUE(fs::is_directory(path("taken/inner")));
     EXPECT_EQ(names(), std::vector<std::string>{"taken"});
 }
@@ -121,6 +127,35 @@ TEST_F(AtomicFile, ReadWholeFileRefusesWhatItCannotTake) {
     EXPECT_TRUE(readWholeFile("/proc/self/maps"));
     auto empty = readWholeFile("/dev/null");
     EXPECT_EQ(empty.failure(), ReadFailure::Unreadable);  // not a regular file
+}
+
+// A name near the file system's 255-byte limit is saved: the temporary name does not grow
+// with the target's.
+TEST_F(AtomicFile, SavesNamesNearTheLengthLimit) {
+    const std::string name = std::string(246, 'a') + ".vsp";
+    ASSERT_TRUE(writeFileAtomically(path(name), Bytes{1, 2}).ok());
+    EXPECT_EQ(names(), std::vector<std::string>{name});
+}
+
+// A save removes what an earlier save killed midway left behind, and nothing else: files of a
+// process that still runs, and files that are merely named alike, stay.
+TEST_F(AtomicFile, RemovesTemporariesOfDeadWritersOnly) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string gone = ".muto-" + std::to_string(dead) + "-0.tmp";
+    const std::string alive = ".muto-" + std::to_string(::getppid()) + "-3.tmp";
+    const std::vector<std::string> kept = {alive, ".muto-x-0.tmp", ".muto--0.tmp", ".muto-12-.tmp",
+                                           "song.vsp.tmp123-0"};
+    for (const auto& n : kept)
+        std::ofstream(path(n)) << "x";
+    std::ofstream(path(gone)) << "x";
+    ASSERT_TRUE(writeFileAtomically(path("song.vsp"), Bytes{7}).ok());
+    std::vector<std::string> expected = kept;
+    expected.push_back("song.vsp");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names(), expected);
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST(LogOutput, AFullDiskIsReportedOnceAndTheOutputGoesOn) {
     const auto failure = log.takeFailure();
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, "/dev/full");
-    EXPECT_EQ(failure->reason, std::strerror(ENOSPC));
+    EXPECT_EQ(failure->reason, "디스크 공간이 부족합니다");
     // Handed out once; later losses of the same opening are not news.
     log.shortMsg(0x3C80);
     EXPECT_FALSE(log.takeFailure());

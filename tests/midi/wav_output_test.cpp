@@ -296,7 +296,7 @@ TEST_F(WavOutputTest, AWriteFailureWhileRenderingIsReportedOnce) {
     }
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, path);
-    EXPECT_EQ(failure->reason, std::strerror(EFBIG));
+    EXPECT_EQ(failure->reason, "파일이 너무 큽니다");
     EXPECT_FALSE(wav.takeFailure());
     // The file stays a readable WAV up to where the disk ran out.
     const auto size = std::filesystem::file_size(path);

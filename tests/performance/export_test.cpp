@@ -5,11 +5,16 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <random>
 #include <sstream>
 
 #include "app/export_command.h"
+#include "app/import_command.h"
 #include "form/key_set_files.h"
 #include "instrument/vk.h"
+#include "performance/midi_import.h"
 #include "performance/performance_export.h"
 #include "performance/performance_files.h"
 #include "performance/player.h"
@@ -27,6 +32,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 const std::string kVsp = MUTO_VSP_TEST_DATA;
+const std::string kMid = MUTO_MID_TEST_DATA;
 
 std::vector<uint8_t> bytesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -248,6 +254,82 @@ TEST_F(ExportPlaybackTest, SaveDialogOffersMidiAndWritesItAtomically) {
     EXPECT_EQ(dir.entries(), 1u);
 }
 
+// --- The round trip: exported as a MIDI file and imported, the same notes sound ---------------
+
+// Note-ons by pitch, in seconds from the first one. The import may give the parts other
+// channels (the higher part plays channel 1) along with their instruments.
+std::map<int, std::vector<double>> noteOnTimes(const PlaybackCapture& capture) {
+    std::map<int, std::vector<double>> out;
+    std::optional<double> first;
+    for (size_t i = capture.settingsCount; i < capture.messages.size(); ++i) {
+        const TimedMessage& m = capture.messages[i];
+        if ((m.message & 0xF0) != 0x90 || (m.message >> 16) == 0) continue;
+        if (!first) first = m.seconds;
+        out[int((m.message >> 8) & 0x7F)].push_back(m.seconds - *first);
+    }
+    return out;
+}
+
+void expectRoundTrip(const PerformanceSource& source) {
+    const PlaybackCapture exported = capturePlayback(source);
+    auto imported = importMidiFile(writeMidiFile(midiFileContent(exported)));
+    ASSERT_TRUE(imported) << failureName(imported.failure());
+    EXPECT_EQ(imported->summary.outOfReach + imported->summary.sameKey, 0u);
+    PerformanceSource again;
+    again.performance = performanceOf(imported->performance, "");
+    const auto want = noteOnTimes(exported);
+    const auto got = noteOnTimes(capturePlayback(again));
+    ASSERT_EQ(got.size(), want.size());
+    for (const auto& [pitch, times] : want) {
+        ASSERT_EQ(got.at(pitch).size(), times.size()) << "note " << pitch;
+        for (size_t i = 0; i < times.size(); ++i)
+            EXPECT_NEAR(got.at(pitch)[i], times[i], 0.001) << "note " << pitch;
+    }
+}
+
+TEST_F(ExportPlaybackTest, ExportedThenImportedSoundsTheSameNotesAtTheSameTimes) {
+    expectRoundTrip(performanceInMemory(*form));
+}
+
+TEST(MidiRoundTrip, RandomPerformancesSoundTheSameNotesAtTheSameTimes) {
+    // Keys away from the ends of their rows, so a transposition of the key signature cannot push
+    // a note out of reach; channel 1 two octave entries above channel 2, so it stays the higher.
+    const int main[] = {'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K', 'L', 'Q', 'W', 'E', 'R', 'T', 'Y'};
+    const int pad[] = {96, 110, 13, 97, 98, 99, 100, 101, 102, 103, 104};
+    std::mt19937 rng(43);
+    for (int round = 0; round < 25; ++round) {
+        SCOPED_TRACE(round);
+        PerformanceFile p;
+        const auto low = uint8_t(rng() % 2);
+        p.settings = {uint8_t(rng() % 15), 0, 0, uint8_t(low + 2), low, 0, 0};
+        p.keySig = std::array<uint8_t, 8>{1};
+        float t = 3600.0f;
+        std::array<std::vector<int>, 2> held;
+        for (int i = 0; i < 60; ++i) {
+            t += float(rng() % 300) / 1000.0f;
+            const size_t ch = rng() % 2;
+            if (held[ch].size() == 2 || (!held[ch].empty() && rng() % 2)) {
+                p.events.push_back({int16_t(held[ch].front()), 0, t});
+                held[ch].erase(held[ch].begin());
+                continue;
+            }
+            const int k = ch == 0 ? main[rng() % std::size(main)] : pad[rng() % std::size(pad)];
+            if (std::find(held[ch].begin(), held[ch].end(), k) != held[ch].end()) continue;
+            const int modifier = std::array{0, 0, 0, vk::kSpace, vk::kCtrl}[rng() % 5];
+            if (modifier) p.events.push_back({int16_t(modifier), 1, t});
+            p.events.push_back({int16_t(k), 1, t});
+            if (modifier) p.events.push_back({int16_t(modifier), 0, t});
+            held[ch].push_back(k);
+        }
+        for (const auto& keys : held)
+            for (int k : keys)
+                p.events.push_back({int16_t(k), 0, t += 0.1f});
+        PerformanceSource source;
+        source.performance = performanceOf(p, "");
+        expectRoundTrip(source);
+    }
+}
+
 // --- The command line's bad inputs -------------------------------------------------------------
 
 TEST(ExportCommand, BadInputSaysWhyInOneLineAndLeavesNoFile) {
@@ -280,6 +362,34 @@ TEST(ExportCommand, BadInputSaysWhyInOneLineAndLeavesNoFile) {
         }
     }
     EXPECT_EQ(dir.entries(), 1u);  // cut.vsp alone
+}
+
+TEST(ImportCommand, WritesThePerformanceAndReportsOrSaysWhyAndLeavesTheFileAlone) {
+    TempDir dir;
+    const std::string out = dir.file("out.vsp");
+    std::ostringstream ok;
+    ASSERT_EQ(app::importMidi(kMid + "/two-hands.mid", out, ok), 0) << ok.str();
+    EXPECT_EQ(bytesOf(out), bytesOf(kMid + "/two-hands.vsp"));
+    EXPECT_EQ(ok.str(),
+              "muto: 23 notes kept, 0 of them with Space or Ctrl, 0 released early; left out: 0 "
+              "beyond the keys' reach, 0 sharing a key at the same moment, 4 drum notes\n");
+
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {dir.file("none.mid"), "cannot read"},
+        {kMid + "/not-midi.mid", "is not a MIDI file"},
+        {kMid + "/cut-short.mid", "is cut short"},
+        {kMid + "/track-past-end.mid", "declares a track longer than the rest of the file"},
+        {kMid + "/no-notes.mid", "holds no notes the keys can play"},
+    };
+    for (const auto& [in, says] : cases) {
+        std::ostringstream err;
+        EXPECT_EQ(app::importMidi(in, out, err), 1) << in;
+        const std::string said = err.str();
+        EXPECT_NE(said.find(says), std::string::npos) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    EXPECT_EQ(bytesOf(out), bytesOf(kMid + "/two-hands.vsp"));
+    EXPECT_EQ(dir.entries(), 1u);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // its tail, and a limiter that keeps loud chords from clipping while a single note stays as loud.
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <sys/resource.h>
 
@@ -179,6 +181,28 @@ TEST_F(RenderTest, DiskFullHalfwayLeavesNoFile) {
     ASSERT_TRUE(failure);
     EXPECT_NE(failure->find("cannot write"), std::string::npos) << *failure;
     EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+// A render ended by a signal leaves neither the output nor its temporary file behind, and the
+// process still ends by that signal.
+TEST_F(RenderTest, InterruptedRenderLeavesNoFile) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            renderWav({chord(60, 1), 7200.0, "", file("long.wav")});
+            ::_exit(0);
+        }
+        // Wait for the temporary file, then interrupt.
+        for (int i = 0; i < 500 && fs::is_empty(dir_); ++i)
+            ::usleep(10000);
+        ASSERT_FALSE(fs::is_empty(dir_));
+        ::kill(child, sig);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig;
+        EXPECT_TRUE(fs::is_empty(dir_)) << sig;
+    }
 }
 
 TEST(Limiter, NothingLeavesAboveTheCeilingAndQuietSoundPassesUnchanged) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -273,6 +274,21 @@ TEST_F(MainWindowTest, ButtonsAndCaptionsFollowTheModel) {
     EXPECT_FALSE(play->isEnabled());
     form.cmd_play.setVisible(false);
     EXPECT_TRUE(play->isHidden());
+}
+
+TEST_F(MainWindowTest, EffectHeadersFitTheirWidestValuesInOneSize) {
+    form.vbar_Effect(0).setValue(100);
+    form.vbar_Effect(1).setValue(127);
+    form.vbar_Effect(2).setValue(127);
+    std::vector<int> sizes;
+    for (int i = 0; i < 3; ++i) {
+        auto* header = qobject_cast<QLabel*>(window->widgetOf(form.lbl_effect(i)));
+        ASSERT_TRUE(header);
+        const int width = QFontMetrics(header->font()).horizontalAdvance(header->text());
+        EXPECT_LE(width, header->width() - 4) << header->text().toStdString();
+        sizes.push_back(header->font().pixelSize());
+    }
+    EXPECT_EQ(sizes, std::vector<int>(3, sizes.front()));
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedDuringPlayback) {

@@ -2,13 +2,18 @@
 // Num Lock service without an X display.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -20,6 +25,7 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/qt/translations.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
 namespace muto::qt {
@@ -33,6 +39,17 @@ TEST(QtFileFilter, ConvertsWindowsFilters) {
     EXPECT_EQ(qtFileFilter(""), QString());
     // A dangling description without patterns is dropped.
     EXPECT_EQ(qtFileFilter("Text|*.txt|Broken"), QStringLiteral("Text (*.txt)"));
+}
+
+TEST(KoreanTranslation, QtsOwnTextsAreKorean) {
+    const char* prompt = "%1 already exists.\nDo you want to replace it?";
+    ASSERT_TRUE(installKoreanTranslation());
+    const QString text = QCoreApplication::translate("QFileDialog", prompt);
+    EXPECT_NE(text, QString::fromUtf8(prompt));
+    EXPECT_TRUE(text.contains(QStringLiteral("바꾸")) || text.contains(QStringLiteral("덮어")))
+        << text.toStdString();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("취소"));
+    QLocale::setDefault(QLocale::c());  // the other tests run as they did
 }
 
 TEST(QtPictureLoader, TellsMissingFromInvalid) {
@@ -248,6 +265,45 @@ TEST(QtDownloader, ReadsFileUrlsAndReportsMissingFiles) {
     downloader.cancel(id);
     runFor(std::chrono::milliseconds(100));
     EXPECT_FALSE(called);
+}
+
+TEST(QtDownloader, TakesBodiesUpToTheCapExactlyAndGivesUpWhenNothingComes) {
+    // "/N" answers N bytes; "/stall" sends one byte of ten and then nothing.
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = server.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            const QByteArray path = s->readAll().split(' ').value(1);
+            if (path == "/stall") {
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nx");
+                return;
+            }
+            s->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" +
+                     QByteArray(path.mid(1).toInt(), 'a'));
+            s->disconnectFromHost();
+        });
+    });
+    constexpr int kCap = 100000;
+    QtDownloader downloader(kCap, 300);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.serverPort());
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"/100000", true}, {"/100001", false}, {"/stall", false}};
+    std::vector<std::optional<DownloadResult>> results(cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        downloader.get(base + cases[i].first, [&, i](const DownloadResult& r) { results[i] = r; });
+    ASSERT_TRUE(runUntil(
+        [&] {
+            return std::all_of(results.begin(), results.end(),
+                               [](const auto& r) { return r.has_value(); });
+        },
+        std::chrono::seconds(10)));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(results[i]->ok, cases[i].second) << cases[i].first << ": " << results[i]->error;
+        if (results[i]->ok) {
+            EXPECT_EQ(results[i]->data.size(), std::size_t{kCap});
+        }
+    }
 }
 
 TEST(X11KeyboardLeds, WithoutDisplayDoesNothing) {

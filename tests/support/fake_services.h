@@ -131,6 +131,24 @@ private:
     int lastId_ = 0;
 };
 
+// Jobs that run, with their follow-ups, when the test says so.
+class ManualWorker : public Worker {
+public:
+    void run(std::function<void()> job, std::function<void()> done) override {
+        queue.emplace_back(std::move(job), std::move(done));
+    }
+    // Runs every job given so far, each followed by its follow-up, in order.
+    void runAll() {
+        while (!queue.empty()) {
+            auto [job, done] = std::move(queue.front());
+            queue.erase(queue.begin());
+            job();
+            done();
+        }
+    }
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> queue;
+};
+
 // Every service, with fakes, on one manual time line.
 struct FakeServices {
     Services services(std::string programDir = "/opt/muto") {

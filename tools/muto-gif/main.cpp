@@ -4,19 +4,17 @@
 //   muto-gif compose FILE DIR     every frame as shown at run time, as DIR/frame-NNN.png
 //   muto-gif export FILE N OUT    frame N as a one-frame GIF
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "anigif/anigif.h"
 #include "anigif/gif_bytes.h"
 #include "anigif/gif_scan.h"
+#include "io/read_file.h"
 #include "platform/raster/raster.h"
 #include "png_writer.h"
 
@@ -38,13 +36,9 @@ int usage() {
     return 2;
 }
 
-std::optional<std::vector<uint8_t>> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+// The whole file, or the reason it cannot be read.
+muto::ReadResult<std::vector<uint8_t>> readFile(const std::string& path) {
+    return muto::readWholeFile(path, muto::anigif::kGifFileLimit);
 }
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -74,8 +68,8 @@ uint32_t frameChecksum(const AniGif& gif, int k) {
 
 // Loads a file the way the control does at run time, every frame decoded at once.
 int load(const std::string& path, AniGif& gif) {
-    auto bytes = muto::anigif::GifBytes::readFile(path);
-    if (!bytes) return fail(path + ": " + std::strerror(errno));
+    auto bytes = readFile(path);
+    if (!bytes) return fail(path + ": " + std::string(muto::failureName(bytes.failure())));
     gif.setRunMode(true);
     gif.setDelayAnimation(0);
     gif.setStretch(muto::anigif::Stretch::Resize);
@@ -90,7 +84,7 @@ int load(const std::string& path, AniGif& gif) {
 
 int info(const std::string& path) {
     auto bytes = readFile(path);
-    if (!bytes) return fail(path + ": " + std::strerror(errno));
+    if (!bytes) return fail(path + ": " + std::string(muto::failureName(bytes.failure())));
     muto::anigif::GifStructure s;
     const int n = muto::anigif::scanGifStructure(*bytes, s);
     if (n == 0) {

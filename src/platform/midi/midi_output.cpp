@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "io/failure_reason.h"
 #include "platform/midi/alsa_output.h"
 #include "platform/midi/log_output.h"
 #include "platform/midi/synth_output.h"
@@ -21,9 +22,9 @@ void MidiOutput::writeFailed(const std::string& file, int err) {
     std::lock_guard lock(failureMutex_);
     if (failureRecorded_) return;
     failureRecorded_ = true;
-    failure_ = OutputFailure{file, std::strerror(err)};
+    failure_ = OutputFailure{file, failureReason(err)};
     std::fprintf(stderr, "muto: MIDI output: writing %s failed: %s\n", file.c_str(),
-                 failure_->reason.c_str());
+                 std::strerror(err));
 }
 
 void MidiOutput::clearWriteFailure() {

@@ -8,9 +8,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "io/atomic_file.h"
+#include "io/remove_on_signal.h"
 #include "platform/midi/fluid_engine.h"
 #include "platform/midi/limiter.h"
 #include "platform/midi/midi_output.h"
@@ -30,12 +33,12 @@ int64_t frameOf(double seconds) {
 class TempFile {
 public:
     explicit TempFile(const std::string& target) : target_(target) {
-        std::string tmpl = target + ".XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        fd_ = ::mkstemp(buf.data());
-        if (fd_ >= 0) path_ = buf.data();
-        error_ = errno;
+        TemporaryFile temp = createTemporaryBeside(target);
+        fd_ = temp.fd;
+        path_ = std::move(temp.path);
+        error_ = temp.error;
+        // An interrupted render leaves nothing behind either.
+        if (fd_ >= 0) guard_.emplace(path_);
     }
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);
@@ -70,6 +73,7 @@ public:
         if (::close(fd) != 0) return fail();
         if (::rename(path_.c_str(), target_.c_str()) != 0) return fail();
         path_.clear();
+        guard_.reset();
         return true;
     }
 
@@ -82,6 +86,7 @@ private:
     std::string path_;
     int fd_ = -1;
     int error_ = 0;
+    std::optional<RemoveOnSignal> guard_;
 };
 
 }  // namespace

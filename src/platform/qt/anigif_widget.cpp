@@ -76,6 +76,7 @@ AniGifWidget::AniGifWidget(anigif::AniGifControl& control, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     control_.host.repaint = [this] { update(); };
     control_.host.appearanceChanged = [this] { syncAppearance(); };
+    control_.host.background = backgroundColour();
     syncAppearance();
 }
 

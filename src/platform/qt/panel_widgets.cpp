@@ -1,14 +1,18 @@
 #include "platform/qt/panel_widgets.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <string_view>
 
+#include "form/channel_controls.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 
@@ -33,6 +37,23 @@ void syncLabel(const Label& l, ClickLabel* w) {
     pal.setColor(QPalette::Window, colour(l.backColor()));
     w->setPalette(pal);
     w->setAutoFillBackground(!l.backTransparent());
+}
+
+// The three effect headers ("음지속 70", "음잔향 0", "음두께 0") grow with their bars' values. They
+// share one font, the largest that fits the widest of them in a cell of this width: digits are
+// equally wide, so three digits are as wide as a header gets.
+QFont effectHeaderFont(int width) {
+    QFont font = uiFont(12);
+    for (int size = 12; size > 8; --size) {
+        font = uiFont(size);
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (int i = 0; i < 3; ++i)
+            widest = std::max(
+                widest, metrics.horizontalAdvance(text(ChannelControls::effectCaption(i, 127))));
+        if (widest <= width - 6) break;
+    }
+    return font;
 }
 
 // A check box shows its control's value; 2 is the grey state.
@@ -192,7 +213,8 @@ QWidget* createPanelWidget(Control& control, QWidget* parent) {
             auto& model = static_cast<Label&>(control);
             auto* label = new ClickLabel(parent);
             label->setFocusPolicy(Qt::NoFocus);
-            label->setFont(uiFont(12));
+            const bool effectHeader = model.name() == "lbl_effect" && model.index() < 3;
+            label->setFont(effectHeader ? effectHeaderFont(model.geometry().width) : uiFont(12));
             label->setAlignment(labelAlignment(model));
             QObject::connect(label, &ClickLabel::clicked, label, [&model] {
                 if (model.onClick) model.onClick();

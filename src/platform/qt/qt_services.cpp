@@ -2,14 +2,19 @@
 
 #include <time.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStringList>
+#include <iostream>
 
 #include "platform/qt/qt_convert.h"
 
@@ -37,11 +42,36 @@ QString qtFileFilter(const std::string& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The answer of a box closed without a button.
+MsgResult closedAnswer(MsgButtons buttons) {
+    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+    if (buttons == MsgButtons::YesNo) return MsgResult::No;
+    return MsgResult::Cancel;
+}
+
+}  // namespace
+
+void QtDialogs::endInteraction() {
+    interactive_ = false;
+    // A box already open would hold the exit: it closes with its cancel answer.
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+}
+
 MsgResult QtDialogs::messageBox(const std::string& text, const std::string& title,
                                 MsgButtons buttons, MsgIcon icon) {
+    if (!interactive_) {
+        std::cerr << "muto: " << title << ": " << text << "\n";
+        return closedAnswer(buttons);
+    }
     QMessageBox box(parent_);
     box.setWindowTitle(qt::text(title));
     box.setText(qt::text(text));
+    // Ctrl+C copies the message, as the box does on other systems, to paste a report or a reason.
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated, &box,
+                     [&box] { QGuiApplication::clipboard()->setText(box.text()); });
     switch (icon) {
         case MsgIcon::None:
             box.setIcon(QMessageBox::NoIcon);
@@ -90,13 +120,11 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
     const auto clicked = box.standardButton(box.clickedButton());
     for (const Choice& c : choices)
         if (clicked == c.button) return c.result;
-    // Closed without a button: the box's cancel answer.
-    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
-    if (buttons == MsgButtons::YesNo) return MsgResult::No;
-    return MsgResult::Cancel;
+    return closedAnswer(buttons);
 }
 
 std::optional<std::string> QtDialogs::fileDialog(const FileDialogRequest& request, bool save) {
+    if (!interactive_) return std::nullopt;
     QFileDialog dialog(parent_, text(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -126,6 +154,7 @@ std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request)
 }
 
 std::optional<uint32_t> QtDialogs::chooseColour(uint32_t initial, int /*flags*/) {
+    if (!interactive_) return std::nullopt;
     // Qt's colour dialog always shows its custom-colour part.
     const QColor c = QColorDialog::getColor(colour(initial), parent_);
     if (!c.isValid()) return std::nullopt;

@@ -19,6 +19,9 @@ class QtDialogs : public Dialogs {
 public:
     // Dialogs are centred on this window (none before it exists).
     void setParent(QWidget* parent) { parent_ = parent; }
+    // The program is ending without its user: from now on a message goes to standard error
+    // and is answered at once as if its box were closed, and an open box is closed.
+    void endInteraction();
 
     MsgResult messageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                          MsgIcon icon) override;
@@ -29,6 +32,7 @@ public:
 private:
     std::optional<std::string> fileDialog(const FileDialogRequest& request, bool save);
     QPointer<QWidget> parent_;
+    bool interactive_ = true;
 };
 
 // Checks and loads BMP, JPEG and GIF pictures. Pictures are kept once loaded, so the view draws

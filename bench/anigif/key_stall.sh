@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The longest stall of key handling in the real window while the animation control loads a large
+# GIF. Keys are typed steadily under a private Xvfb; each one sounds a note in the MIDI log, so the
+# longest gap between logged notes is the longest time the window did not handle keys. A run that
+# loads a 4000x4000 noise GIF (the check box loads the GIF that config.ini names) is set against a
+# run that loads nothing; the runs take turns.
+#   bench/anigif/key_stall.sh [MUTO] [RUNS] [PROGRAM_DIR]
+set -euo pipefail
+muto=${1:-build/bin/muto}
+runs=${2:-5}
+pictures=${3:-$(dirname "$muto")}
+display=${DISPLAY_NUMBER:-71}
+work=$(mktemp -d)
+xvfb=""
+app=""
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb ":$display" -screen 0 1280x800x24 -noreset -nolisten tcp 2>"$work/xvfb.log" &
+xvfb=$!
+export DISPLAY=":$display"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+
+mkdir -p "$work/program"
+cp "$pictures"/*.gif "$work/program/"
+convert -size 4000x4000 xc: +noise Random -colors 256 "$work/noise.gif"
+echo "$(basename "$muto"): noise.gif $(wc -c <"$work/noise.gif") bytes, 4000x4000"
+
+# one LOAD: starts the program, types q 300 times 5 ms apart, and with LOAD=1 clicks the check box
+# (which loads the GIF) 0.4 s into the typing. Prints the longest and the median gap in ms.
+one() {
+    printf '1,0,""\r\n1,2,0,70\r\n0,"%s"\r\n"",0,-2147483627,65280\r\n0,0\r\n"",""\r\n' \
+        "$work/noise.gif" >"$work/program/config.ini"
+    "$muto" --midi-out "log:$work/midi.log" --program-dir "$work/program" >"$work/out" 2>&1 &
+    app=$!
+    local wid
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^무토$' | head -n1)
+    xdotool windowfocus --sync "$wid"
+    sleep 0.5
+    local start
+    start=$(wc -l <"$work/midi.log")
+    xdotool key --delay 5 $(printf 'q %.0s' $(seq 300)) &
+    local typing=$!
+    sleep 0.4
+    if [ "$1" = 1 ]; then xdotool mousemove --window "$wid" 335 460 click 1; fi
+    wait "$typing"
+    sleep 0.5
+    kill "$app"
+    wait "$app" 2>/dev/null || true
+    app=""
+    # Note-ons of channel 1 only: one per key typed.
+    tail -n +"$((start + 1))" "$work/midi.log" | awk '$2 == "90" && $4 != "00" {print $1}' |
+        awk 'NR > 1 {printf "%.3f\n", ($1 - last) * 1000} {last = $1}' | sort -n >"$work/gaps"
+    printf '%s %s %s\n' "$(tail -1 "$work/gaps")" "$(awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}' "$work/gaps")" "$(wc -l <"$work/gaps")"
+}
+
+: >"$work/with" >"$work/without"
+for _ in $(seq "$runs"); do
+    one 1 >>"$work/with"
+    one 0 >>"$work/without"
+done
+report() {
+    sort -n "$2" | awk -v name="$1" '{m[NR]=$1; g[NR]=$2; n[NR]=$3}
+        END {printf "%-14s longest gap: median %.1f ms, max %.1f ms (median gap %.1f ms, %d keys)\n",
+             name, m[int((NR+1)/2)], m[NR], g[int((NR+1)/2)], n[int((NR+1)/2)] + 1}'
+}
+report "loading GIF" "$work/with"
+report "no load" "$work/without"

@@ -1,0 +1,23 @@
+// Jobs on a thread of the Qt thread pool, their follow-ups on the GUI thread's event loop.
+#pragma once
+
+#include <QObject>
+#include <QThreadPool>
+
+#include "common/worker.h"
+
+namespace muto::qt {
+
+class QtWorker : public Worker {
+public:
+    QtWorker();
+    // Waits for the job that runs; follow-ups not yet delivered are dropped.
+    ~QtWorker() override;
+    void run(std::function<void()> job, std::function<void()> done) override;
+
+private:
+    QObject receiver_;  // lives on the GUI thread: follow-ups are delivered through it
+    QThreadPool pool_;  // destroyed first, so no job outlives the receiver
+};
+
+}  // namespace muto::qt

@@ -14,6 +14,7 @@ cp "$PROGRAM_DIR"/*.gif "$folder/"
 colours=${COLOURS:-'"",255,16711680,65535'}
 printf '1,0,""\r\n1,2,0,70\r\n0,""\r\n%s\r\n0,0\r\n"",""\r\n' "$colours" >"$folder/config.ini"
 PROGRAM_DIR=$folder
+"$PERF_TOOL" steady "$WORK/take.vsp" 4 300
 
 alt() { xdotool keydown Alt_L key "$1" keyup Alt_L; sleep 0.3; }
 shot() {
@@ -33,14 +34,9 @@ run_steps() {
     shot released
     xdotool key shift+1  # G major: new captions
     shot captions
-    alt r
-    answer '녹음 확인' Return
-    xdotool keydown w
-    sleep 1.5
-    xdotool keyup w
-    alt s
-    answer '연주 저장' Escape
-    shot recorded
+    alt o
+    answer '연주 파일 열기' "text:$WORK/take.vsp" Return
+    shot opened
     # The first event sounds a second after the start: paused before it, the bar shows one unit.
     alt p
     alt w

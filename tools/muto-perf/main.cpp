@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "recording/performance_file.h"
+#include "formats/performance_file.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
+#include <vector>
 
 #include "form/circle_touch.h"
 #include "form/form1.h"
@@ -20,6 +22,9 @@ namespace muto::qt {
 namespace {
 
 const QColor kButtonFace(240, 240, 240);
+// Changes are shown at most once a frame of a 60 Hz screen: a playback of hundreds of events a
+// second repaints what changed in each frame, not once per event.
+constexpr qint64 kFrameMs = 16;
 
 // Where a control lies in the window: its geometry is relative to its container's.
 QRect rectOf(const Control& c) {
@@ -48,6 +53,9 @@ KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds,
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     rememberAreas();
+    frame_.setSingleShot(true);
+    frame_.setTimerType(Qt::PreciseTimer);
+    connect(&frame_, &QTimer::timeout, this, [this] { showPending(); });
 }
 
 KeyCanvas::~KeyCanvas() = default;
@@ -203,7 +211,7 @@ void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& 
     const QPixmap& pm = pixmap(path);
     if (pm.isNull()) return;
     p.save();
-    p.setClipRect(box);
+    p.setClipRect(box, Qt::IntersectClip);
     p.drawPixmap(box.topLeft(), pm);
     p.restore();
 }
@@ -393,7 +401,7 @@ void KeyCanvas::controlChanged(const Control& c) {
         if (baseKey() != baseKey_) {
             base_ = QPixmap();
             rememberAreas();
-            update();
+            repaintSoon(rect());
         }
         return;
     }
@@ -402,12 +410,27 @@ void KeyCanvas::controlChanged(const Control& c) {
     if (it == areas_.end()) {
         // Not seen before: where it was is unknown.
         areas_[&c] = now;
-        update();
+        repaintSoon(rect());
         return;
     }
     const QRect dirty = it->second.united(now);
     it->second = now;
-    if (!dirty.isEmpty()) update(dirty);
+    if (!dirty.isEmpty()) repaintSoon(dirty);
+}
+
+void KeyCanvas::repaintSoon(const QRect& area) {
+    pending_ += area;
+    if (frame_.isActive()) return;
+    // The first change after a pause shows at once; the changes that follow it within a frame
+    // wait for the next frame.
+    const qint64 since = sinceFrame_.isValid() ? sinceFrame_.elapsed() : kFrameMs;
+    frame_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
+}
+
+void KeyCanvas::showPending() {
+    sinceFrame_.start();
+    update(pending_);
+    pending_ = QRegion();
 }
 
 void KeyCanvas::paintStaffBox(QPainter& p) {
@@ -416,7 +439,7 @@ void KeyCanvas::paintStaffBox(QPainter& p) {
     const QRect r = rectOf(box);
     restoreBase(p, r);
     p.save();
-    p.setClipRect(r);
+    p.setClipRect(r, Qt::IntersectClip);
     form_.lbl_note.forEach([&](const Label& l) { paintMarker(p, l); });
     p.restore();
     p.setPen(QColor(128, 128, 128));
@@ -431,7 +454,7 @@ void KeyCanvas::paintPiano(QPainter& p) {
     restoreBase(p, r);
     if (!r.intersects(dirty_)) return;
     p.save();
-    p.setClipRect(r);
+    p.setClipRect(r, Qt::IntersectClip);
     // Lit white keys lie under the black keys, as on a real piano: their colour is laid over
     // the picture (multiplied, so the octave names on the keys still show), then the picture's
     // black keys go back on top, and the lit black keys come last.
@@ -465,7 +488,7 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
     if (f.pic_ProgBack.visible()) {
         const QRect r = rectOf(f.pic_ProgBack);
         p.save();
-        p.setClipRect(r);
+        p.setClipRect(r, Qt::IntersectClip);
         paintShape(p, f.shp_progress);
         p.restore();
         p.setPen(QColor(128, 128, 128));
@@ -479,16 +502,38 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
 void KeyCanvas::paintEvent(QPaintEvent* event) {
     ensureBase();
     QPainter p(this);
+    // The areas of one repaint lie far apart (a key, its piano key, its staff marker, the
+    // progress bar): each group of touching rectangles is painted on its own, and only what
+    // reaches into it.
+    std::vector<QRect> groups;
+    for (QRect r : event->region()) {
+        for (auto it = groups.begin(); it != groups.end();) {
+            if (it->adjusted(-1, -1, 1, 1).intersects(r)) {
+                r |= *it;
+                groups.erase(it);
+                it = groups.begin();
+            } else {
+                ++it;
+            }
+        }
+        groups.push_back(r);
+    }
+    for (const QRect& area : groups) {
+        dirty_ = area;
+        p.setClipRect(area);
+        paintLayers(p);
+    }
+}
+
+void KeyCanvas::paintLayers(QPainter& p) {
     Form1& f = form_;
-    // Only what reaches into the area being repainted is painted.
-    dirty_ = event->rect();
     restoreBase(p, rect());
     paintControlPanel(p);
 
     f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
     f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
     // The rings lie on the window's own surface: over the picture, under the captions.
-    rings_->paint(p, event->rect());
+    rings_->paint(p, dirty_);
     f.lbl_KeyCaption.forEach([&](const Label& l) { paintLabel(p, l, kKeyCaptionAlign); });
     f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });
 

@@ -11,8 +11,11 @@
 // every change instead: the reference the partial repaints are compared with.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPixmap>
+#include <QRegion>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <unordered_map>
@@ -82,11 +85,16 @@ private:
     void paintStaffBox(QPainter& p);
     void paintPiano(QPainter& p);
     void paintControlPanel(QPainter& p);
+    // Everything in its order, as far as it reaches into dirty_.
+    void paintLayers(QPainter& p);
     // Whether a painted control reaches into the area being repainted.
     bool reaches(const Control& c) const;
     // The pixels a control paints: its box, and the text of a caption wherever it reaches.
     QRect areaOf(const Control& c);
     void rememberAreas();
+    // Repaints an area with the next frame.
+    void repaintSoon(const QRect& area);
+    void showPending();
 
     Form1& form_;
     QtPictureLoader& pictures_;
@@ -104,6 +112,9 @@ private:
     // The area each painted control covered when last painted.
     std::unordered_map<const Control*, QRect> areas_;
     const bool paintAll_;
+    QRegion pending_;  // changed since the last frame
+    QTimer frame_;
+    QElapsedTimer sinceFrame_;
 };
 
 }  // namespace muto::qt

@@ -25,6 +25,8 @@ const QColor kButtonFace(240, 240, 240);
 // Changes are shown at most once a frame of a 60 Hz screen: a playback of hundreds of events a
 // second repaints what changed in each frame, not once per event.
 constexpr qint64 kFrameMs = 16;
+// A repaint of more rectangles than this is painted in one pass.
+constexpr int kMaxGroups = 24;
 
 // Where a control lies in the window: its geometry is relative to its container's.
 QRect rectOf(const Control& c) {
@@ -53,6 +55,7 @@ KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds,
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     rememberAreas();
+    if (!paintAll_) rings_->repaint = [this](const QRegion& area) { repaintSoon(area); };
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
     connect(&frame_, &QTimer::timeout, this, [this] { showPending(); });
@@ -418,7 +421,7 @@ void KeyCanvas::controlChanged(const Control& c) {
     if (!dirty.isEmpty()) repaintSoon(dirty);
 }
 
-void KeyCanvas::repaintSoon(const QRect& area) {
+void KeyCanvas::repaintSoon(const QRegion& area) {
     pending_ += area;
     if (frame_.isActive()) return;
     // The first change after a pause shows at once; the changes that follow it within a frame
@@ -502,11 +505,18 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
 void KeyCanvas::paintEvent(QPaintEvent* event) {
     ensureBase();
     QPainter p(this);
+    const QRegion& region = event->region();
+    // The bands of ring strokes are many: they are painted in one pass, clipped to the bands.
+    if (region.rectCount() > kMaxGroups) {
+        dirty_ = region.boundingRect();
+        paintLayers(p);
+        return;
+    }
     // The areas of one repaint lie far apart (a key, its piano key, its staff marker, the
     // progress bar): each group of touching rectangles is painted on its own, and only what
     // reaches into it.
     std::vector<QRect> groups;
-    for (QRect r : event->region()) {
+    for (QRect r : region) {
         for (auto it = groups.begin(); it != groups.end();) {
             if (it->adjusted(-1, -1, 1, 1).intersects(r)) {
                 r |= *it;

@@ -93,7 +93,7 @@ private:
     QRect areaOf(const Control& c);
     void rememberAreas();
     // Repaints an area with the next frame.
-    void repaintSoon(const QRect& area);
+    void repaintSoon(const QRegion& area);
     void showPending();
 
     Form1& form_;

@@ -56,12 +56,16 @@ KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds,
     setAttribute(Qt::WA_OpaquePaintEvent);
     rememberAreas();
     if (!paintAll_) rings_->repaint = [this](const QRegion& area) { repaintSoon(area); };
+    // A large picture decoded meanwhile shows when it is ready.
+    pictures_.onLoaded = [this] { controlChanged(form_.form); };
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
     connect(&frame_, &QTimer::timeout, this, [this] { showPending(); });
 }
 
-KeyCanvas::~KeyCanvas() = default;
+KeyCanvas::~KeyCanvas() {
+    pictures_.onLoaded = nullptr;
+}
 
 // --- Keys ---------------------------------------------------------------------------------
 

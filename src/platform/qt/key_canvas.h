@@ -89,6 +89,7 @@ private:
     void paintLayers(QPainter& p);
     // Whether a painted control reaches into the area being repainted.
     bool reaches(const Control& c) const;
+    bool touches(const QRect& r) const;
     // The pixels a control paints: its box, and the text of a caption wherever it reaches.
     QRect areaOf(const Control& c);
     void rememberAreas();
@@ -104,7 +105,8 @@ private:
     Control* pressed_ = nullptr;     // the control the left button went down on
     bool afterDoubleClick_ = false;  // the release ending a double click is no click
     std::unique_ptr<RingOverlay> rings_;
-    QRect dirty_;  // the area the paint event in progress repaints
+    QRect dirty_;    // the area the paint event in progress repaints
+    QRegion bands_;  // when not empty: the many bands within dirty_ it repaints
     CaptionText captions_;
     QPixmap base_;
     QString baseKey_;

@@ -283,11 +283,20 @@ void KeyCanvas::ensureBase() {
 }
 
 void KeyCanvas::restoreBase(QPainter& p, const QRect& box) {
-    const QRect r = box.intersected(dirty_);
-    if (r.isEmpty()) return;
     const qreal ratio = base_.devicePixelRatio();
-    p.drawPixmap(QRectF(r), base_,
-                 QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    auto blit = [&](const QRect& area) {
+        const QRect r = box.intersected(area);
+        if (r.isEmpty()) return;
+        p.drawPixmap(QRectF(r), base_,
+                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    };
+    if (bands_.isEmpty()) {
+        blit(dirty_);
+        return;
+    }
+    // Band by band: one large copy clipped to many bands costs more than the bands' own.
+    for (const QRect& band : bands_)
+        blit(band);
 }
 
 void KeyCanvas::resizeEvent(QResizeEvent* event) {

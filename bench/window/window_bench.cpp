@@ -7,8 +7,9 @@
 //       from the moment that was least late: p50, p99, max and how late the last one ended
 //   window_bench keys WINDOW SECONDS INTERVAL_US HOLD_US [--first KEYCODE] KEYCODE...
 //       strikes the keys in turn through the X test extension, one every INTERVAL_US, each held
-//       HOLD_US; with --first, presses KEYCODE once (Return in a dialog) and moves the keyboard
-//       focus to WINDOW before the first. Prints the moment of every press and release.
+//       HOLD_US; with --first, presses KEYCODE once (Return in a dialog; given twice, a second
+//       Return for a dialog whose completion list took the first) and moves the keyboard focus
+//       to WINDOW before the first. Prints the moment of every press and release.
 //   window_bench delays SENT LOGGED
 //       for moments sent and moments logged, paired from the last: the largest and the 99th
 //       percentile of (logged - sent), above the smallest one (the process's fastest answer)
@@ -107,19 +108,19 @@ int keys(int argc, char** argv) {
     const double seconds = std::atof(argv[3]);
     const double interval = std::atof(argv[4]) / 1e6;
     const double hold = std::atof(argv[5]) / 1e6;
-    int first = 0;
+    std::vector<unsigned> first;
     std::vector<unsigned> codes;
     for (int i = 6; i < argc; ++i) {
         if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
-            first = std::atoi(argv[++i]);
+            first.push_back(static_cast<unsigned>(std::atoi(argv[++i])));
         else
             codes.push_back(static_cast<unsigned>(std::atoi(argv[i])));
     }
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy || codes.empty() || !(interval > hold)) return 2;
-    if (first != 0) {
-        XTestFakeKeyEvent(dpy, static_cast<unsigned>(first), True, CurrentTime);
-        XTestFakeKeyEvent(dpy, static_cast<unsigned>(first), False, CurrentTime);
+    for (unsigned code : first) {
+        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
     }
     if (window != 0) XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     XSync(dpy, False);

@@ -9,7 +9,7 @@ runtime_pkgs=(
 )
 test_pkgs=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
-  xvfb xauth x11-utils xdotool xclip imagemagick sox libgif-dev
+  xvfb xauth x11-utils xdotool xclip libxtst-dev imagemagick sox libgif-dev
   desktop-file-utils appstream man-db dpkg-dev file librsvg2-bin
 )
 

@@ -1,12 +1,15 @@
 // The circle-touch rings in the real window (offscreen platform): the process's CPU share while
 // eight rings grow at once on the event loop's 30 ms timers, and the time to paint one ring step
 // (the repaint of the area the old and the new ring cover) against a repaint of the whole
-// keyboard canvas.
+// keyboard canvas, and what one key change costs: the key going down or up and the repaint of
+// what it changed (its key shape and caption, its piano key, its staff marker). Under Xvfb with
+// QT_QPA_PLATFORM=xcb the figures are those of the real window.
 //   muto_ring_bench [SECONDS]
 #include <sys/resource.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -80,6 +83,45 @@ std::vector<double> paintTimes(QWidget& canvas, const QRect& area, int rounds) {
     return us;
 }
 
+// A key going down and up, each followed by the repaint of what it changed (shown with the next
+// frame: the rounds are a frame apart, so it is shown at once).
+void keyChangeCost(muto::Form1& form) {
+    std::vector<double> down;
+    std::vector<double> up;
+    for (int i = 0; i < 100; ++i) {
+        for (auto* times : {&down, &up}) {
+            QThread::msleep(20);
+            QApplication::processEvents();
+            QElapsedTimer t;
+            t.start();
+            if (times == &down)
+                form.keyDown('Q', 0);
+            else
+                form.keyUp('Q', 0);
+            for (int pass = 0; pass < 3; ++pass)
+                QApplication::processEvents();
+            times->push_back(static_cast<double>(t.nsecsElapsed()) / 1000.0);
+        }
+    }
+    std::printf(
+        "key change and its repaint: down p50 %.0f us, p99 %.0f us; up p50 %.0f us, p99 %.0f us\n",
+        percentile(down, 0.5), percentile(down, 0.99), percentile(up, 0.5), percentile(up, 0.99));
+}
+
+// The canvas alone painted whole, into an image: no panel widget, no flush to the screen.
+void canvasCost(QWidget& canvas) {
+    QImage image(canvas.size(), QImage::Format_RGB32);
+    std::vector<double> us;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer t;
+        t.start();
+        canvas.render(&image);
+        us.push_back(static_cast<double>(t.nsecsElapsed()) / 1000.0);
+    }
+    std::printf("the whole canvas alone, into an image: p50 %.0f us, p99 %.0f us\n",
+                percentile(us, 0.5), percentile(us, 0.99));
+}
+
 void paintCost(muto::Form1& form, QWidget& canvas) {
     muto::CircleTouch& rings = form.circleTouch();
     playEight(form);
@@ -119,6 +161,8 @@ int main(int argc, char** argv) {
     auto window = std::make_unique<muto::qt::MainWindow>(form, pictures, quiet.fakes.leds);
     form.show();
     window->show();
+    canvasCost(*window->canvas());
+    keyChangeCost(form);
     form.chk_CircleTouch.setValue(1);
     QApplication::processEvents();
 

@@ -216,6 +216,10 @@ void Player::arm(double now, double target) {
     }
     armedFor_ = std::max(target, now);
     double wait = target - now;
+    if (inTimer_ && wait <= kDueTolerance) {
+        dueAgain_ = true;  // the callback in progress goes on with it
+        return;
+    }
     int64_t us = 0;
     if (wait > 0)
         us = static_cast<int64_t>(std::ceil(std::min(wait, 2 * kSecondsPerDay) * 1e6 - 1e-3));
@@ -223,6 +227,24 @@ void Player::arm(double now, double target) {
 }
 
 void Player::onTimer() {
+    // Every event that has fallen due plays in this one callback, in order, before anything
+    // repaints: a chord recorded at one instant sounds at one instant.
+    inTimer_ = true;
+    for (;;) {
+        dueAgain_ = false;
+        const int before = playPos;
+        playNext();
+        if (!dueAgain_) break;
+        if (playPos == before) {
+            // Nothing was played: the event loop runs before the next try.
+            timer_->start(Timer::Duration(0));
+            break;
+        }
+    }
+    inTimer_ = false;
+}
+
+void Player::playNext() {
     if (!active_ || !isPlaying) return;
     MonotonicClock& clock = f_.services.monotonic;
     double now = clock.now();

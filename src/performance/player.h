@@ -2,8 +2,9 @@
 //
 // A playback is driven by one single-shot timer armed for the next event's due time on the
 // monotonic clock, so the event loop runs freely between events and nothing polls. Each timer
-// callback plays at most one event; when the next one has already fallen due it re-arms with no
-// delay, so a late event is followed at once by those that have fallen due, one per pass.
+// callback plays every event that has fallen due, in order, before anything repaints: a chord
+// recorded at one instant replays at one instant, and a late event is followed at once by those
+// that have fallen due.
 #pragma once
 
 #include <array>
@@ -82,6 +83,8 @@ private:
     void prepare();
     void restoreDegreeAccidentals();
     void onTimer();
+    // Plays the event at playPos when it is due, or arms the timer for it.
+    void playNext();
     // Arms the timer for the event due at nextDue_, or for an earlier moment.
     void arm(double now);
     void arm(double now, double target);
@@ -120,6 +123,9 @@ private:
     // Inside the timer callback: a stop or pause requested by a played key takes effect when
     // the callback ends, after the event has been counted.
     bool inCallback_ = false;
+    // Inside onTimer, and whether the next event fell due meanwhile.
+    bool inTimer_ = false;
+    bool dueAgain_ = false;
     // Keys the playback pressed that are still down: released at the end should the recording
     // have lost their releases.
     std::array<bool, 256> playbackHeld_{};

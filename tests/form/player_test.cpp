@@ -113,6 +113,29 @@ TEST_F(PlayerTest, FirstEventAfterASecondThenTheGapsDividedBySpeed) {
     }
 }
 
+// What a timer callback changes is shown after it returns, like a repaint armed the moment the
+// first note sounds: a chord recorded at one instant has sounded whole by then.
+TEST_F(PlayerTest, AChordRecordedAtOneInstantPlaysWholeBeforeAnythingElseRuns) {
+    ready();
+    std::vector<PerfEvent> chord;
+    for (bool down : {true, false})
+        for (char k : {'Q', 'W', 'E', 'R'})
+            chord.push_back({int16_t(k), int16_t(down), down ? 3600.0f : 3600.5f});
+    perform(chord);
+    auto repaint = time.createTimer(TimerKind::SingleShot);
+    size_t soundedBeforeRepaint = 0;
+    repaint->onTimeout = [&] { soundedBeforeRepaint = log.size(); };
+    auto record = midi.onMessage;
+    midi.onMessage = [&](uint32_t m) {
+        record(m);
+        if (log.size() == 1) repaint->start(Timer::Duration(0));
+    };
+    play();
+    time.runUntilIdle(10s);
+    EXPECT_EQ(soundedBeforeRepaint, 4u);
+    EXPECT_EQ(times(), (std::vector<int64_t>{1000, 1000, 1000, 1000, 1500, 1500, 1500, 1500}));
+}
+
 TEST_F(PlayerTest, StartAtOrBeyondTheEndPlaysTheLastEvent) {
     for (std::string start : {"11", "12", "99", "11.6", "40000"}) {
         SCOPED_TRACE(start);

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -208,6 +209,23 @@ TEST_F(MainWindowTest, DisabledCaptionGetsNoClick) {
     const int before = form.chk_BScr.value();
     click(caption);
     EXPECT_EQ(form.chk_BScr.value(), before);
+}
+
+// A caption greyed while playing shows it: its darkest pixel is grey, no longer its black.
+TEST_F(MainWindowTest, DisabledCaptionIsDrawnGrey) {
+    auto darkest = [&] {
+        const QImage img = window->widgetOf(form.lbl_chk(5))->grab().toImage();
+        int least = 255;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                least = std::min(least, qGray(img.pixel(x, y)));
+        return least;
+    };
+    EXPECT_LT(darkest(), 40);
+    form.lbl_chk(5).setEnabled(false);
+    EXPECT_GT(darkest(), 90);
+    form.lbl_chk(5).setEnabled(true);
+    EXPECT_LT(darkest(), 40);
 }
 
 TEST_F(MainWindowTest, ComboBoxChoiceReachesTheModel) {

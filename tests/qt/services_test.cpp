@@ -92,6 +92,32 @@ TEST(QtPictureLoader, TellsMissingFromInvalid) {
     EXPECT_TRUE(loader.image(base + "/none.gif").isNull());
 }
 
+// A large picture is checked by its header and decoded on a worker: it is not there at once, and
+// when it is, only the part a window shows is kept.
+TEST(QtPictureLoader, DecodesLargePicturesOnAWorker) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage img(1500, 1200, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    ASSERT_TRUE(img.save(dir.filePath("big.jpg"), "JPEG"));
+    const std::string path = dir.filePath("big.jpg").toStdString();
+    QtPictureLoader loader;
+    int loaded = 0;
+    QEventLoop loop;
+    loader.onLoaded = [&] {
+        ++loaded;
+        loop.quit();
+    };
+    EXPECT_EQ(loader.probe(path), PictureStatus::Ok);
+    EXPECT_TRUE(loader.image(path).isNull());
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(loaded, 1);
+    const QImage shown = loader.image(path);
+    EXPECT_EQ(shown.size(), QSize(QtPictureLoader::kShownSize, QtPictureLoader::kShownSize));
+    EXPECT_GT(shown.pixelColor(10, 10).blue(), 200);
+}
+
 TEST(SystemClock, SecondsSinceMidnight) {
     SystemClock clock;
     const double a = clock.secondsSinceMidnight();

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
+#include <vector>
 
 #include "form/circle_touch.h"
 #include "form/form1.h"
@@ -20,6 +22,11 @@ namespace muto::qt {
 namespace {
 
 const QColor kButtonFace(240, 240, 240);
+// Changes are shown at most once a frame of a 60 Hz screen: a playback of hundreds of events a
+// second repaints what changed in each frame, not once per event.
+constexpr qint64 kFrameMs = 16;
+// A repaint of more rectangles than this is painted in one pass.
+constexpr int kMaxGroups = 24;
 
 // Where a control lies in the window: its geometry is relative to its container's.
 QRect rectOf(const Control& c) {
@@ -40,14 +47,25 @@ KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds,
       form_(form),
       pictures_(pictures),
       leds_(leds),
-      rings_(std::make_unique<RingOverlay>(form.circleTouch(), *this)) {
+      rings_(std::make_unique<RingOverlay>(form.circleTouch(), *this)),
+      captions_(this, uiFont(11)),
+      paintAll_(qEnvironmentVariableIntValue("MUTO_PAINT_ALL") != 0) {
     setFocusPolicy(Qt::StrongFocus);
     // The playing surface takes raw keys: no input method composes Hangul here.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    rememberAreas();
+    if (!paintAll_) rings_->repaint = [this](const QRegion& area) { repaintSoon(area); };
+    // A large picture decoded meanwhile shows when it is ready.
+    pictures_.onLoaded = [this] { controlChanged(form_.form); };
+    frame_.setSingleShot(true);
+    frame_.setTimerType(Qt::PreciseTimer);
+    connect(&frame_, &QTimer::timeout, this, [this] { showPending(); });
 }
 
-KeyCanvas::~KeyCanvas() = default;
+KeyCanvas::~KeyCanvas() {
+    pictures_.onLoaded = nullptr;
+}
 
 // --- Keys ---------------------------------------------------------------------------------
 
@@ -200,9 +218,96 @@ void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& 
     const QPixmap& pm = pixmap(path);
     if (pm.isNull()) return;
     p.save();
-    p.setClipRect(box);
+    p.setClipRect(box, Qt::IntersectClip);
     p.drawPixmap(box.topLeft(), pm);
     p.restore();
+}
+
+QString KeyCanvas::baseKey() {
+    Form1& f = form_;
+    QString key = QStringLiteral("%1x%2 %3 %4")
+                      .arg(width())
+                      .arg(height())
+                      .arg(f.form.heightTwips())
+                      .arg(pictures_.image(f.form.picture()).cacheKey());
+    for (const PictureBox* box :
+         {&f.img_ControlPanel, &f.pic_ProgBack, &f.pic_Palette, &f.Picture1, &f.pic_CircleTouch}) {
+        const QRect r = rectOf(*box);
+        key += QStringLiteral("|%1 %2,%3,%4,%5 %6")
+                   .arg(box->visible())
+                   .arg(r.x())
+                   .arg(r.y())
+                   .arg(r.width())
+                   .arg(r.height())
+                   .arg(pictures_.image(box->picture()).cacheKey());
+    }
+    return key;
+}
+
+void KeyCanvas::paintBase(QPainter& p) {
+    Form1& f = form_;
+    p.fillRect(rect(), kButtonFace);
+    // The window background is the PC keyboard picture, at its natural size.
+    paintPicture(p, f.form.picture(), rect());
+    if (f.img_ControlPanel.visible())
+        paintPicture(p, f.img_ControlPanel.picture(), rectOf(f.img_ControlPanel));
+    if (f.pic_ProgBack.visible()) {
+        const QRect r = rectOf(f.pic_ProgBack);
+        p.fillRect(r, Qt::white);
+        paintPicture(p, f.pic_ProgBack.picture(), r);
+    }
+    // The boxes below cover everything under them: drawn here, they are put back over what
+    // is painted before them.
+    if (f.pic_Palette.visible()) {
+        const QRect r = rectOf(f.pic_Palette);
+        p.fillRect(r, kButtonFace);
+        paintPicture(p, f.pic_Palette.picture(), r);
+    }
+    for (const PictureBox* box : {&f.Picture1, &f.pic_CircleTouch}) {
+        if (!box->visible()) continue;
+        const QRect r = rectOf(*box);
+        p.fillRect(r, Qt::white);
+        paintPicture(p, box->picture(), r);
+    }
+    piano_ = pixmap(f.pic_CircleTouch.picture());
+}
+
+void KeyCanvas::ensureBase() {
+    if (!base_.isNull() && !paintAll_) return;
+    const qreal ratio = devicePixelRatioF();
+    base_ = QPixmap(size() * ratio);
+    base_.setDevicePixelRatio(ratio);
+    QPainter p(&base_);
+    paintBase(p);
+    baseKey_ = baseKey();
+}
+
+void KeyCanvas::restoreBase(QPainter& p, const QRect& box) {
+    const qreal ratio = base_.devicePixelRatio();
+    auto blit = [&](const QRect& area) {
+        const QRect r = box.intersected(area);
+        if (r.isEmpty()) return;
+        p.drawPixmap(QRectF(r), base_,
+                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    };
+    if (bands_.isEmpty()) {
+        blit(dirty_);
+        return;
+    }
+    // Band by band: one large copy clipped to many bands costs more than the bands' own.
+    for (const QRect& band : bands_)
+        blit(band);
+}
+
+void KeyCanvas::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    base_ = QPixmap();
+}
+
+bool KeyCanvas::reaches(const Control& c) const {
+    if (paintAll_) return true;
+    auto it = areas_.find(&c);
+    return it == areas_.end() || it->second.intersects(dirty_);
 }
 
 void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
@@ -217,45 +322,140 @@ void KeyCanvas::paintShape(QPainter& p, const Shape& s) {
     }
 }
 
+void KeyCanvas::paintText(QPainter& p, const QRect& box, int align, const std::string& caption,
+                          bool bold) {
+    if (paintAll_) {
+        // The reference: shaped afresh, as a plain drawText.
+        p.setFont(captions_.font(bold));
+        p.drawText(box, align | Qt::TextDontClip | Qt::TextSingleLine, text(caption));
+        return;
+    }
+    captions_.draw(p, box, align, text(caption), bold);
+}
+
 void KeyCanvas::paintLabel(QPainter& p, const Label& l, int align, bool bold) {
-    if (!l.visible() || l.caption().empty()) return;
+    if (!l.visible() || l.caption().empty() || !reaches(l)) return;
     const QRect r = rectOf(l);
-    // A caption may draw a little beyond its box (no clipping).
-    if (!r.adjusted(-8, -8, 8, 8).intersects(dirty_)) return;
     if (!l.backTransparent()) p.fillRect(r, colour(l.backColor()));
     p.setPen(colour(l.foreColor()));
-    p.setFont(uiFont(11, bold || l.fontBold()));
-    p.drawText(r, align | Qt::TextDontClip | Qt::TextSingleLine, text(l.caption()));
+    paintText(p, r, align, l.caption(), bold || l.fontBold());
 }
+
+namespace {
+
+// The circles of all markers stand in one column at the marker's Left; an accidental goes to
+// the left of its circle. Where the circle starts in a marker's caption, or npos for a marker
+// drawn as one text.
+size_t circleAt(const std::string& caption) {
+    static const std::string kCircle = "○";
+    const size_t at = caption.rfind(kCircle);
+    return at == 0 ? std::string::npos : at;
+}
+
+QRect signBox(const QRect& r) {
+    return QRect(r.left() - r.width(), r.top(), r.width(), r.height());
+}
+
+constexpr int kMarkerAlign = Qt::AlignVCenter;
+constexpr int kKeyCaptionAlign = Qt::AlignHCenter | Qt::AlignTop;
+
+}  // namespace
 
 void KeyCanvas::paintMarker(QPainter& p, const Label& l) {
     if (!l.visible() || l.caption().empty()) return;
-    // The circles of all markers stand in one column at the marker's Left; an accidental goes
-    // to the left of its circle.
-    static const std::string kCircle = "○";
     const std::string& caption = l.caption();
-    const size_t at = caption.rfind(kCircle);
-    if (at == std::string::npos || at == 0) {
-        paintLabel(p, l, Qt::AlignLeft | Qt::AlignVCenter, true);
+    const size_t at = circleAt(caption);
+    if (at == std::string::npos) {
+        paintLabel(p, l, kMarkerAlign | Qt::AlignLeft, true);
         return;
     }
+    if (!reaches(l)) return;
     const QRect r = rectOf(l);
     p.setPen(colour(l.foreColor()));
-    p.setFont(uiFont(11, true));
-    const int flags = Qt::AlignVCenter | Qt::TextDontClip | Qt::TextSingleLine;
-    p.drawText(r, flags | Qt::AlignLeft, text(caption.substr(at)));
-    const QRect sign(r.left() - r.width(), r.top(), r.width(), r.height());
-    p.drawText(sign, flags | Qt::AlignRight, text(caption.substr(0, at)));
+    paintText(p, r, kMarkerAlign | Qt::AlignLeft, caption.substr(at), true);
+    paintText(p, signBox(r), kMarkerAlign | Qt::AlignRight, caption.substr(0, at), true);
+}
+
+QRect KeyCanvas::areaOf(const Control& c) {
+    if (!c.visible()) return {};
+    const QRect r = rectOf(c);
+    if (c.kind() != ControlKind::Label) return r;
+    const auto& l = static_cast<const Label&>(c);
+    const std::string& caption = l.caption();
+    Form1& f = form_;
+    int align = Qt::AlignCenter;
+    bool bold = l.fontBold();
+    if (f.lbl_KeyCaption.find(l.index()) == &l) {
+        align = kKeyCaptionAlign;
+    } else if (f.lbl_note.find(l.index()) == &l) {
+        align = kMarkerAlign | Qt::AlignLeft;
+        bold = true;
+        const size_t at = circleAt(caption);
+        if (at != std::string::npos) {
+            const QString sign = text(caption.substr(0, at));
+            return r.united(captions_.area(r, align, text(caption.substr(at)), true))
+                .united(captions_.area(signBox(r), kMarkerAlign | Qt::AlignRight, sign, true));
+        }
+    }
+    return caption.empty() ? r : r.united(captions_.area(r, align, text(caption), bold));
+}
+
+void KeyCanvas::rememberAreas() {
+    areas_.clear();
+    form_.forEachControl([this](Control& c) {
+        if (c.viewKind() == ViewKind::Painted) areas_[&c] = areaOf(c);
+    });
+}
+
+void KeyCanvas::controlChanged(const Control& c) {
+    if (paintAll_) {
+        update();
+        return;
+    }
+    if (c.kind() == ControlKind::Window || c.kind() == ControlKind::PictureBox) {
+        // A new picture, or a box that moved or showed: everything is made again.
+        if (baseKey() != baseKey_) {
+            base_ = QPixmap();
+            rememberAreas();
+            repaintSoon(rect());
+        }
+        return;
+    }
+    const QRect now = areaOf(c);
+    auto it = areas_.find(&c);
+    if (it == areas_.end()) {
+        // Not seen before: where it was is unknown.
+        areas_[&c] = now;
+        repaintSoon(rect());
+        return;
+    }
+    const QRect dirty = it->second.united(now);
+    it->second = now;
+    if (!dirty.isEmpty()) repaintSoon(dirty);
+}
+
+void KeyCanvas::repaintSoon(const QRegion& area) {
+    pending_ += area;
+    if (frame_.isActive()) return;
+    // The first change after a pause shows at once; the changes that follow it within a frame
+    // wait for the next frame.
+    const qint64 since = sinceFrame_.isValid() ? sinceFrame_.elapsed() : kFrameMs;
+    frame_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
+}
+
+void KeyCanvas::showPending() {
+    sinceFrame_.start();
+    update(pending_);
+    pending_ = QRegion();
 }
 
 void KeyCanvas::paintStaffBox(QPainter& p) {
     const PictureBox& box = form_.Picture1;
     if (!box.visible()) return;
     const QRect r = rectOf(box);
-    p.fillRect(r, Qt::white);
-    paintPicture(p, box.picture(), r);
+    restoreBase(p, r);
     p.save();
-    p.setClipRect(r);
+    p.setClipRect(r, Qt::IntersectClip);
     form_.lbl_note.forEach([&](const Label& l) { paintMarker(p, l); });
     p.restore();
     p.setPen(QColor(128, 128, 128));
@@ -267,10 +467,10 @@ void KeyCanvas::paintPiano(QPainter& p) {
     const PictureBox& box = form_.pic_CircleTouch;
     if (!box.visible()) return;
     const QRect r = rectOf(box);
-    p.fillRect(r, Qt::white);
-    paintPicture(p, box.picture(), r);
+    restoreBase(p, r);
+    if (!r.intersects(dirty_)) return;
     p.save();
-    p.setClipRect(r);
+    p.setClipRect(r, Qt::IntersectClip);
     // Lit white keys lie under the black keys, as on a real piano: their colour is laid over
     // the picture (multiplied, so the octave names on the keys still show), then the picture's
     // black keys go back on top, and the lit black keys come last.
@@ -282,17 +482,18 @@ void KeyCanvas::paintPiano(QPainter& p) {
     };
     p.setCompositionMode(QPainter::CompositionMode_Multiply);
     for (const layout::PianoKey& k : keys)
-        if (const Shape* s = lit(k); s && !k.black) p.fillRect(rectOf(*s), colour(s->backColor()));
+        if (const Shape* s = lit(k); s && !k.black && rectOf(*s).intersects(dirty_))
+            p.fillRect(rectOf(*s), colour(s->backColor()));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const QPixmap& pm = pixmap(box.picture());
     for (const layout::PianoKey& k : keys) {
         const Shape* s = f.shp_piano.find(k.index);
         if (!k.black || !s) continue;
         if (lit(k)) {
             paintShape(p, *s);
-        } else if (!pm.isNull()) {
+        } else if (!piano_.isNull()) {
             const QRect key = rectOf(*s);
-            p.drawPixmap(key.topLeft(), pm, key.translated(-r.topLeft()));
+            if (key.intersects(dirty_))
+                p.drawPixmap(key.topLeft(), piano_, key.translated(-r.topLeft()));
         }
     }
     p.restore();
@@ -300,14 +501,10 @@ void KeyCanvas::paintPiano(QPainter& p) {
 
 void KeyCanvas::paintControlPanel(QPainter& p) {
     Form1& f = form_;
-    if (f.img_ControlPanel.visible())
-        paintPicture(p, f.img_ControlPanel.picture(), rectOf(f.img_ControlPanel));
     if (f.pic_ProgBack.visible()) {
         const QRect r = rectOf(f.pic_ProgBack);
-        p.fillRect(r, Qt::white);
-        paintPicture(p, f.pic_ProgBack.picture(), r);
         p.save();
-        p.setClipRect(r);
+        p.setClipRect(r, Qt::IntersectClip);
         paintShape(p, f.shp_progress);
         p.restore();
         p.setPen(QColor(128, 128, 128));
@@ -315,29 +512,52 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
     paintShape(p, f.shp_StartPos);
-    if (f.pic_Palette.visible()) {
-        const QRect r = rectOf(f.pic_Palette);
-        p.fillRect(r, kButtonFace);
-        paintPicture(p, f.pic_Palette.picture(), r);
-    }
+    if (f.pic_Palette.visible()) restoreBase(p, rectOf(f.pic_Palette));
 }
 
 void KeyCanvas::paintEvent(QPaintEvent* event) {
+    ensureBase();
     QPainter p(this);
+    const QRegion& region = event->region();
+    // The bands of ring strokes are many: they are painted in one pass, clipped to the bands.
+    if (region.rectCount() > kMaxGroups) {
+        dirty_ = region.boundingRect();
+        paintLayers(p);
+        return;
+    }
+    // The areas of one repaint lie far apart (a key, its piano key, its staff marker, the
+    // progress bar): each group of touching rectangles is painted on its own, and only what
+    // reaches into it.
+    std::vector<QRect> groups;
+    for (QRect r : region) {
+        for (auto it = groups.begin(); it != groups.end();) {
+            if (it->adjusted(-1, -1, 1, 1).intersects(r)) {
+                r |= *it;
+                groups.erase(it);
+                it = groups.begin();
+            } else {
+                ++it;
+            }
+        }
+        groups.push_back(r);
+    }
+    for (const QRect& area : groups) {
+        dirty_ = area;
+        p.setClipRect(area);
+        paintLayers(p);
+    }
+}
+
+void KeyCanvas::paintLayers(QPainter& p) {
     Form1& f = form_;
-    // A ring step repaints a small area: what lies wholly outside it is not painted.
-    dirty_ = event->rect();
-    p.fillRect(rect(), kButtonFace);
-    // The window background is the PC keyboard picture, at its natural size.
-    paintPicture(p, f.form.picture(), rect());
+    restoreBase(p, rect());
     paintControlPanel(p);
 
     f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
     f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
     // The rings lie on the window's own surface: over the picture, under the captions.
-    rings_->paint(p, event->rect());
-    f.lbl_KeyCaption.forEach(
-        [&](const Label& l) { paintLabel(p, l, Qt::AlignHCenter | Qt::AlignTop); });
+    rings_->paint(p, dirty_);
+    f.lbl_KeyCaption.forEach([&](const Label& l) { paintLabel(p, l, kKeyCaptionAlign); });
     f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });
 
     paintStaffBox(p);

@@ -69,7 +69,7 @@ void MainWindow::syncWindow() {
 void MainWindow::controlChanged(Control& control) {
     if (&control == &form_.form) {
         syncWindow();
-        canvas_->update();
+        canvas_->controlChanged(control);
         return;
     }
     if (ensureWidget(control)) {
@@ -80,7 +80,8 @@ void MainWindow::controlChanged(Control& control) {
     if (auto it = children_.find(&control); it != children_.end())
         for (Control* child : it->second)
             syncWidget(*child);
-    canvas_->update();
+    // A painted control repaints only where it was and where it is now.
+    canvas_->controlChanged(control);
 }
 
 void MainWindow::focusRequested(Control& /*control*/) {

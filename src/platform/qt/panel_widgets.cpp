@@ -20,6 +20,8 @@ namespace muto::qt {
 
 namespace {
 
+constexpr int kGrayText = 17;  // COLOR_GRAYTEXT
+
 Qt::Alignment labelAlignment(const Label& l) {
     return l.alignLeft() ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;
 }
@@ -33,7 +35,10 @@ void syncLabel(const Label& l, ClickLabel* w) {
         w->setFont(font);
     }
     QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, colour(l.foreColor()));
+    // A disabled caption ignores clicks and shows it: grey text, as Windows draws it.
+    pal.setColor(QPalette::Active, QPalette::WindowText, colour(l.foreColor()));
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, colour(l.foreColor()));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, colour(systemColour(kGrayText)));
     pal.setColor(QPalette::Window, colour(l.backColor()));
     w->setPalette(pal);
     w->setAutoFillBackground(!l.backTransparent());

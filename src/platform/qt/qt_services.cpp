@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStringList>
+#include <QThreadPool>
 #include <iostream>
 
 #include "platform/qt/qt_convert.h"
@@ -161,10 +162,71 @@ std::optional<uint32_t> QtDialogs::chooseColour(uint32_t initial, int /*flags*/)
     return colourOf(c);
 }
 
+namespace {
+
+bool showable(const QByteArray& format) {
+    // The pictures a window can show: BMP, JPEG and GIF.
+    return format == "bmp" || format == "jpeg" || format == "jpg" || format == "gif";
+}
+
+}  // namespace
+
+QtPictureLoader::QtPictureLoader() : receiver_(std::make_unique<QObject>()) {}
+
+QtPictureLoader::~QtPictureLoader() = default;
+
+QtPictureLoader::Cached* QtPictureLoader::fresh(const QString& file) {
+    const QFileInfo info(file);
+    auto it = cache_.find(file);
+    if (it == cache_.end() || !info.isFile() ||
+        it->modified != info.lastModified().toMSecsSinceEpoch() || it->size != info.size())
+        return nullptr;
+    return &*it;
+}
+
+bool QtPictureLoader::startLarge(const QString& file) {
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    if (!showable(reader.format()) || !size.isValid() ||
+        static_cast<qint64>(size.width()) * size.height() <= kLargePixels)
+        return false;
+    const QFileInfo info(file);
+    cache_.insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), {}, true});
+    QPointer<QObject> receiver = receiver_.get();
+    QThreadPool::globalInstance()->start([this, file, receiver] {
+        QImageReader part(file);
+        part.setDecideFormatFromContent(true);
+        part.setClipRect(QRect(0, 0, kShownSize, kShownSize).intersected(QRect({}, part.size())));
+        QImage img = part.read();
+        // Made ready for the screen here, so the view's conversion is a copy.
+        if (!img.isNull())
+            img.convertTo(img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32);
+        QMetaObject::invokeMethod(
+            receiver,
+            [this, file, img] {
+                auto it = cache_.find(file);
+                if (it == cache_.end() || !it->pending) return;
+                it->image = img;
+                it->pending = false;
+                if (onLoaded) onLoaded();
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
 PictureStatus QtPictureLoader::probe(const std::string& path) {
     const QString file = text(path);
     const QFileInfo info(file);
     if (path.empty() || !info.exists()) return PictureStatus::Missing;
+    if (info.isFile()) {
+        if (const Cached* c = fresh(file))
+            return c->pending || !c->image.isNull() ? PictureStatus::Ok : PictureStatus::Invalid;
+        // A large picture is judged by its header; it is decoded meanwhile.
+        if (startLarge(file)) return PictureStatus::Ok;
+    }
     return image(path).isNull() ? PictureStatus::Invalid : PictureStatus::Ok;
 }
 
@@ -172,17 +234,13 @@ QImage QtPictureLoader::image(const std::string& path) {
     const QString file = text(path);
     const QFileInfo info(file);
     if (path.empty() || !info.isFile()) return {};
-    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
-    auto it = cache_.find(file);
-    if (it != cache_.end() && it->modified == modified && it->size == info.size()) return it->image;
+    if (const Cached* c = fresh(file)) return c->image;
+    if (startLarge(file)) return {};
     QImageReader reader(file);
     reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
     QImage img;
-    // The pictures a window can show: BMP, JPEG and GIF.
-    if (format == "bmp" || format == "jpeg" || format == "jpg" || format == "gif")
-        img = reader.read();
-    cache_.insert(file, Cached{modified, info.size(), img});
+    if (showable(reader.format())) img = reader.read();
+    cache_.insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), img});
     return img;
 }
 

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 #include "form/services.h"
 
@@ -36,20 +38,43 @@ private:
 };
 
 // Checks and loads BMP, JPEG and GIF pictures. Pictures are kept once loaded, so the view draws
-// what the check read.
+// what the check read. A large picture is decoded on a worker thread, so that the keys are not
+// held up meanwhile: its check reads only its header, image() gives a null image until it is
+// ready, and onLoaded tells the view when it is. A window shows a picture at its natural size
+// from its top-left corner, so of a large picture only the part a window can show is kept.
 class QtPictureLoader : public PictureLoader {
 public:
+    QtPictureLoader();
+    ~QtPictureLoader() override;
+
     PictureStatus probe(const std::string& path) override;
-    // The picture of a file (first frame of a GIF); a null image when it cannot be read.
+    // The picture of a file (first frame of a GIF); a null image when it cannot be read or is
+    // still being decoded.
     QImage image(const std::string& path);
+
+    // Runs on the GUI thread when a picture decoded on a worker is ready.
+    std::function<void()> onLoaded;
+
+    // More pixels than this make a picture large; of a large one the top-left kShownSize
+    // square is kept.
+    static constexpr qint64 kLargePixels = 1024 * 1024;
+    static constexpr int kShownSize = 1024;
 
 private:
     struct Cached {
         qint64 modified = 0;
         qint64 size = 0;
         QImage image;
+        bool pending = false;  // being decoded on a worker
     };
+    // The cached entry of a file as it is now on disk, or nullptr.
+    Cached* fresh(const QString& file);
+    // Starts decoding a large picture; false when the file is no large picture.
+    bool startLarge(const QString& file);
     QHash<QString, Cached> cache_;
+    // Receives the decoded pictures on the GUI thread; gone with the loader, so a late one is
+    // dropped.
+    std::unique_ptr<QObject> receiver_;
 };
 
 class SystemClock : public Clock {

@@ -1,0 +1,186 @@
+// Helpers of the real-window benchmark (run.sh beside this file):
+//   window_bench reference COUNT GAP_US SPEED
+//       a bare timer: sleeps to absolute deadlines COUNT times GAP_US / SPEED apart and prints
+//       the moments it woke (seconds, one a line), then its CPU share on stderr
+//   window_bench lateness TIMES GAP_US SPEED
+//       lateness of the moments in file TIMES against a schedule GAP_US / SPEED apart, measured
+//       from the moment that was least late: p50, p99, max and how late the last one ended
+//   window_bench keys WINDOW SECONDS INTERVAL_US HOLD_US [--first KEYCODE] KEYCODE...
+//       strikes the keys in turn through the X test extension, one every INTERVAL_US, each held
+//       HOLD_US; with --first, presses KEYCODE once (Return in a dialog; given twice, a second
+//       Return for a dialog whose completion list took the first) and moves the keyboard focus
+//       to WINDOW before the first. Prints the moment of every press and release.
+//   window_bench delays SENT LOGGED
+//       for moments sent and moments logged, paired from the last: the largest and the 99th
+//       percentile of (logged - sent), above the smallest one (the process's fastest answer)
+// Moments are steady-clock seconds; the MIDI log's are seconds since its output opened, so only
+// differences between moments mean anything.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double monotonic() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+void sleepUntil(double t) {
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(t);
+    ts.tv_nsec = static_cast<long>((t - static_cast<double>(ts.tv_sec)) * 1e9);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+    }
+}
+
+double cpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+std::vector<double> readMoments(const char* path) {
+    std::vector<double> v;
+    std::ifstream in(path);
+    double t = 0;
+    while (in >> t)
+        v.push_back(t);
+    return v;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
+}
+
+int reference(int count, double gap) {
+    const double cpu0 = cpuSeconds();
+    const double start = monotonic() + 0.1;
+    std::vector<double> woke;
+    woke.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        sleepUntil(start + i * gap);
+        woke.push_back(monotonic());
+    }
+    const double wall = monotonic() - start;
+    for (double t : woke)
+        std::printf("%.6f\n", t);
+    std::fprintf(stderr, "CPU %.2f %% of one core\n", 100.0 * (cpuSeconds() - cpu0) / wall);
+    return 0;
+}
+
+int lateness(const char* path, double gap) {
+    const std::vector<double> t = readMoments(path);
+    if (t.empty()) return 1;
+    // The schedule's origin is where the least late moment puts it.
+    double origin = t[0];
+    for (size_t i = 0; i < t.size(); ++i)
+        origin = std::min(origin, t[i] - static_cast<double>(i) * gap);
+    std::vector<double> late;
+    for (size_t i = 0; i < t.size(); ++i)
+        late.push_back((t[i] - static_cast<double>(i) * gap - origin) * 1000.0);
+    const double span = t.back() - t.front();
+    const double planned = static_cast<double>(t.size() - 1) * gap;
+    std::printf(
+        "%zu events: lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms; took %.3f s for %.3f s "
+        "(%+.1f ms)\n",
+        t.size(), percentile(late, 0.5), percentile(late, 0.99), percentile(late, 1.0), span,
+        planned, (span - planned) * 1000.0);
+    return 0;
+}
+
+int keys(int argc, char** argv) {
+    const Window window = std::strtoul(argv[2], nullptr, 0);
+    const double seconds = std::atof(argv[3]);
+    const double interval = std::atof(argv[4]) / 1e6;
+    const double hold = std::atof(argv[5]) / 1e6;
+    std::vector<unsigned> first;
+    std::vector<unsigned> codes;
+    for (int i = 6; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
+            first.push_back(static_cast<unsigned>(std::atoi(argv[++i])));
+        else
+            codes.push_back(static_cast<unsigned>(std::atoi(argv[i])));
+    }
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy || codes.empty() || !(interval > hold)) return 2;
+    for (unsigned code : first) {
+        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    }
+    if (window != 0) XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
+    XSync(dpy, False);
+    std::vector<double> sent;
+    const double start = monotonic();
+    for (int i = 0; i * interval < seconds; ++i) {
+        const unsigned code = codes[static_cast<size_t>(i) % codes.size()];
+        sleepUntil(start + i * interval);
+        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+        XSync(dpy, False);
+        sent.push_back(monotonic());
+        sleepUntil(start + i * interval + hold);
+        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+        XSync(dpy, False);
+        sent.push_back(monotonic());
+    }
+    XCloseDisplay(dpy);
+    for (double t : sent)
+        std::printf("%.6f\n", t);
+    return 0;
+}
+
+int delays(const char* sentPath, const char* loggedPath) {
+    const std::vector<double> sent = readMoments(sentPath);
+    const std::vector<double> logged = readMoments(loggedPath);
+    const size_t n = std::min(sent.size(), logged.size());
+    if (n == 0) return 1;
+    // Keys struck before the window had the focus are lost: the pairs are counted from the end.
+    std::vector<double> d;
+    for (size_t i = 1; i <= n; ++i)
+        d.push_back(logged[logged.size() - i] - sent[sent.size() - i]);
+    const double fastest = *std::min_element(d.begin(), d.end());
+    for (double& x : d)
+        x = (x - fastest) * 1000.0;
+    std::printf("%zu of %zu key events answered: delay p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                logged.size(), sent.size(), percentile(d, 0.5), percentile(d, 0.99),
+                percentile(d, 1.0));
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: see the top of window_bench.cpp\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    const std::string mode = argv[1];
+    if (mode == "reference" && argc == 5) {
+        const int count = std::atoi(argv[2]);
+        const double gap = std::atof(argv[3]) / 1e6 / std::atof(argv[4]);
+        return count > 0 && gap > 0 ? reference(count, gap) : usage();
+    }
+    if (mode == "lateness" && argc == 5) {
+        const double gap = std::atof(argv[3]) / 1e6 / std::atof(argv[4]);
+        return gap > 0 ? lateness(argv[2], gap) : usage();
+    }
+    if (mode == "keys" && argc >= 7) return keys(argc, argv);
+    if (mode == "delays" && argc == 4) return delays(argv[2], argv[3]);
+    return usage();
+}

@@ -25,6 +25,9 @@ const QColor kButtonFace(240, 240, 240);
 // Changes are shown at most once a frame of a 60 Hz screen: a playback of hundreds of events a
 // second repaints what changed in each frame, not once per event.
 constexpr qint64 kFrameMs = 16;
+// Rings step every 30 ms each: a frame of ring steps alone waits as long, so each frame shows
+// one step of every ring that grew instead of a frame per ring.
+constexpr qint64 kRingFrameMs = CircleTouch::kStepInterval.count() / 1000;
 // A repaint of more rectangles than this is painted in one pass.
 constexpr int kMaxGroups = 24;
 
@@ -55,7 +58,7 @@ KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds,
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     rememberAreas();
-    if (!paintAll_) rings_->repaint = [this](const QRegion& area) { repaintSoon(area); };
+    if (!paintAll_) rings_->repaint = [this](const QRegion& area) { repaintSoon(area, true); };
     // A large picture decoded meanwhile shows when it is ready.
     pictures_.onLoaded = [this] { controlChanged(form_.form); };
     frame_.setSingleShot(true);
@@ -434,19 +437,25 @@ void KeyCanvas::controlChanged(const Control& c) {
     if (!dirty.isEmpty()) repaintSoon(dirty);
 }
 
-void KeyCanvas::repaintSoon(const QRegion& area) {
+void KeyCanvas::repaintSoon(const QRegion& area, bool ring) {
     pending_ += area;
-    if (frame_.isActive()) return;
+    const bool ringsOnly = ring && (ringsOnly_ || !frame_.isActive());
     // The first change after a pause shows at once; the changes that follow it within a frame
     // wait for the next frame.
-    const qint64 since = sinceFrame_.isValid() ? sinceFrame_.elapsed() : kFrameMs;
-    frame_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
+    const qint64 frame = ringsOnly ? kRingFrameMs : kFrameMs;
+    const qint64 since = sinceFrame_.isValid() ? sinceFrame_.elapsed() : frame;
+    const int wait = static_cast<int>(std::max<qint64>(0, frame - since));
+    // Anything but a ring shows within a frame even when a ring frame was due later.
+    if (frame_.isActive() && (ringsOnly || frame_.remainingTime() <= wait)) return;
+    ringsOnly_ = ringsOnly;
+    frame_.start(wait);
 }
 
 void KeyCanvas::showPending() {
     sinceFrame_.start();
     update(pending_);
     pending_ = QRegion();
+    ringsOnly_ = false;
 }
 
 void KeyCanvas::paintStaffBox(QPainter& p) {
@@ -522,7 +531,9 @@ void KeyCanvas::paintEvent(QPaintEvent* event) {
     // The bands of ring strokes are many: they are painted in one pass, clipped to the bands.
     if (region.rectCount() > kMaxGroups) {
         dirty_ = region.boundingRect();
+        bands_ = region;
         paintLayers(p);
+        bands_ = QRegion();
         return;
     }
     // The areas of one repaint lie far apart (a key, its piano key, its staff marker, the

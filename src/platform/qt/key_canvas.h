@@ -94,7 +94,8 @@ private:
     QRect areaOf(const Control& c);
     void rememberAreas();
     // Repaints an area with the next frame.
-    void repaintSoon(const QRegion& area);
+    // Repaints an area with the next frame; a `ring` step alone waits for the next ring frame.
+    void repaintSoon(const QRegion& area, bool ring = false);
     void showPending();
 
     Form1& form_;
@@ -115,6 +116,7 @@ private:
     std::unordered_map<const Control*, QRect> areas_;
     const bool paintAll_;
     QRegion pending_;  // changed since the last frame
+    bool ringsOnly_ = false;  // the frame due shows ring steps alone
     QTimer frame_;
     QElapsedTimer sinceFrame_;
 };

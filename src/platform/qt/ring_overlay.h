@@ -4,6 +4,8 @@
 // one leaves the picture under it exactly as it was.
 #pragma once
 
+#include <QCache>
+#include <QPixmap>
 #include <QRect>
 #include <QRegion>
 #include <functional>
@@ -38,8 +40,15 @@ public:
     std::function<void(const QRegion&)> repaint;
 
 private:
+    // A ring drawn once into a picture of its own, for its colour, radius and the centre's place
+    // within a pixel: a ring step then costs a copy, not the stroking of a circle.
+    const QPixmap& sprite(const Ring& ring) const;
+    // Enough for every step of eight rings at eight keys.
+    static constexpr int kSpriteCacheKb = 32 * 1024;
+
     CircleTouch& rings_;
     QWidget& surface_;
+    mutable QCache<quint64, QPixmap> sprites_;  // cost in KiB
 };
 
 }  // namespace muto::qt

@@ -115,7 +115,7 @@ private:
     // The area each painted control covered when last painted.
     std::unordered_map<const Control*, QRect> areas_;
     const bool paintAll_;
-    QRegion pending_;  // changed since the last frame
+    QRegion pending_;         // changed since the last frame
     bool ringsOnly_ = false;  // the frame due shows ring steps alone
     QTimer frame_;
     QElapsedTimer sinceFrame_;

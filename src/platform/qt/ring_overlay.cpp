@@ -30,41 +30,6 @@ QRect RingOverlay::bounds(const Ring& ring) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-QRegion RingOverlay::strokeArea(const Ring& ring) {
-    QRegion area;
-    if (!ring.active) return area;
-    // Half the pen on either side of the circle, a pixel for the antialiased edge and one for
-    // rounding; bands a few pixels high, each the part of the annulus it crosses.
-    constexpr double kBand = 4;
-    const double reach = kPenWidth / 2.0 + 2.0;
-    const double outer = ring.radius + reach;
-    const double inner = ring.radius - reach;
-    const double cx = ring.x;
-    const double cy = ring.y;
-    for (double y0 = std::floor(cy - outer); y0 < cy + outer; y0 += kBand) {
-        const double y1 = y0 + kBand;
-        const double near =
-            (y0 <= cy && cy <= y1) ? 0 : std::min(std::abs(y0 - cy), std::abs(y1 - cy));
-        const double far = std::max(std::abs(y0 - cy), std::abs(y1 - cy));
-        if (near >= outer) continue;
-        const double xo = std::sqrt(outer * outer - near * near);
-        const double xi = far < inner ? std::sqrt(inner * inner - far * far) : 0;
-        const int top = static_cast<int>(y0);
-        const int h = static_cast<int>(kBand);
-        const int left = static_cast<int>(std::floor(cx - xo));
-        const int right = static_cast<int>(std::ceil(cx + xo));
-        if (xi < 1) {
-            area += QRect(left, top, right - left, h);
-            continue;
-        }
-        const int innerLeft = static_cast<int>(std::ceil(cx - xi));
-        const int innerRight = static_cast<int>(std::floor(cx + xi));
-        area += QRect(left, top, innerLeft - left, h);
-        area += QRect(innerRight, top, right - innerRight, h);
-    }
-    return area;
-}
-
 void RingOverlay::ringChanged(int /*slot*/, const Ring& before, const Ring& after) {
     const QRegion area = QRegion(bounds(before).united(bounds(after)));
     if (area.isEmpty()) return;
@@ -83,8 +48,8 @@ const QPixmap& RingOverlay::sprite(const Ring& r) const {
     uint32_t radiusBits = 0;
     static_assert(sizeof radiusBits == sizeof r.radius);
     std::memcpy(&radiusBits, &r.radius, sizeof radiusBits);
-    const quint64 key = (quint64{r.colour} << 40) ^ (quint64{radiusBits} << 4) ^
-                        static_cast<quint64>(qx * 4 + qy);
+    const quint64 key =
+        (quint64{r.colour} << 40) ^ (quint64{radiusBits} << 4) ^ static_cast<quint64>(qx * 4 + qy);
     if (const QPixmap* hit = sprites_.object(key)) return *hit;
     const int reach = static_cast<int>(std::ceil(r.radius + kPenWidth / 2.0f + 1.0f));
     QImage img(2 * reach + 2, 2 * reach + 2, QImage::Format_ARGB32_Premultiplied);

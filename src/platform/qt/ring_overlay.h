@@ -1,7 +1,8 @@
 // The circle-touch rings over the keyboard picture. The rings are the model's state; this layer
-// paints the ones that show and, when a slot changes, asks its surface to repaint only the area
-// the old and the new ring's strokes cover, so a growing ring costs a small repaint and a removed
-// one leaves the picture under it exactly as it was.
+// paints the ones that show and, when a slot changes, asks its surface to repaint the box the old
+// and the new ring cover, so a removed ring leaves the picture under it exactly as it was. A box
+// is a plain rectangle to clip to: cheaper to repaint than the many bands of a ring's stroke.
+// Each ring is stroked once per colour, radius and place within a pixel, and copied after that.
 #pragma once
 
 #include <QCache>
@@ -32,8 +33,6 @@ public:
 
     // The pixels a ring's stroke can touch, or an empty rectangle for a ring that does not show.
     static QRect bounds(const Ring& ring);
-    // The pixels a ring's stroke can touch, as bands of its annulus.
-    static QRegion strokeArea(const Ring& ring);
     static constexpr int kPenWidth = 2;
 
     // Asks for a repaint of an area of the surface; the surface's own update when unset.

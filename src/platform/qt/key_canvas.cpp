@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "form/circle_touch.h"
@@ -15,6 +16,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/qt_time.h"
 #include "platform/qt/ring_overlay.h"
 
 namespace muto::qt {
@@ -30,6 +32,8 @@ constexpr qint64 kFrameMs = 16;
 constexpr qint64 kRingFrameMs = CircleTouch::kStepInterval.count() / 1000;
 // A repaint of more rectangles than this is painted in one pass.
 constexpr int kMaxGroups = 24;
+// Added to twice the last paint's time when asking whether a timer falls due during a paint.
+constexpr double kPaintMargin = 0.0005;
 
 // Where a control lies in the window: its geometry is relative to its container's.
 QRect rectOf(const Control& c) {
@@ -452,6 +456,18 @@ void KeyCanvas::repaintSoon(const QRegion& area, bool ring) {
 }
 
 void KeyCanvas::showPending() {
+    // A one-shot timer (the playback's next event) due before this paint would end waits for
+    // the paint: the frame goes after it instead, once.
+    if (!deferred_ && !pending_.isEmpty()) {
+        const double wait = soonestOneShot() - SteadyClock().now();
+        const double paint = 2 * lastPaint_ + kPaintMargin;
+        if (wait >= 0 && wait < paint) {
+            deferred_ = true;
+            frame_.start(static_cast<int>(std::ceil(wait * 1000)));
+            return;
+        }
+    }
+    deferred_ = false;
     sinceFrame_.start();
     update(pending_);
     pending_ = QRegion();
@@ -525,6 +541,13 @@ void KeyCanvas::paintControlPanel(QPainter& p) {
 }
 
 void KeyCanvas::paintEvent(QPaintEvent* event) {
+    QElapsedTimer took;
+    took.start();
+    struct Timing {
+        QElapsedTimer& took;
+        double& last;
+        ~Timing() { last = static_cast<double>(took.nsecsElapsed()) / 1e9; }
+    } timing{took, lastPaint_};
     ensureBase();
     QPainter p(this);
     const QRegion& region = event->region();

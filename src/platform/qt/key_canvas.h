@@ -118,6 +118,8 @@ private:
     QRegion pending_;         // changed since the last frame
     bool ringsOnly_ = false;  // the frame due shows ring steps alone
     QTimer frame_;
+    bool deferred_ = false;  // the frame due was put off for a timer once already
+    double lastPaint_ = 0;   // seconds the last paint took
     QElapsedTimer sinceFrame_;
 };
 

@@ -4,15 +4,25 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 namespace muto::qt {
 
 namespace {
+
+class FdTimer;
+// The armed one-shot timers; timers live on the GUI thread only.
+std::vector<FdTimer*>& armedOneShots() {
+    static std::vector<FdTimer*> timers;
+    return timers;
+}
 
 timespec toTimespec(std::chrono::nanoseconds ns) {
     const auto s = std::chrono::duration_cast<std::chrono::seconds>(ns);
@@ -40,6 +50,7 @@ public:
             notifier_->setEnabled(false);
             notifier_->deleteLater();
         }
+        disarmed();
         if (fd_ >= 0) ::close(fd_);
     }
     FdTimer(const FdTimer&) = delete;
@@ -57,7 +68,14 @@ public:
         if (periodic_) due.it_interval = toTimespec(ns);
         // Setting the time also clears expirations not yet read: a re-armed timer starts over.
         active_ = ::timerfd_settime(fd_, 0, &due, nullptr) == 0;
+        if (periodic_) return;
+        disarmed();
+        if (!active_) return;
+        due_ = SteadyClock().now() + std::chrono::duration<double>(ns).count();
+        armedOneShots().push_back(this);
     }
+
+    double due() const { return due_; }
 
     void stop() override {
         if (fd_ < 0) return;
@@ -65,6 +83,7 @@ public:
         ::timerfd_settime(fd_, 0, &off, nullptr);
         drain();
         active_ = false;
+        disarmed();
     }
 
     bool active() const override { return active_; }
@@ -77,10 +96,18 @@ private:
         return count;
     }
 
+    void disarmed() {
+        auto& armed = armedOneShots();
+        armed.erase(std::remove(armed.begin(), armed.end(), this), armed.end());
+    }
+
     void expired() {
         // A readiness reported before stop() or a re-arming finds nothing to read.
         if (drain() == 0) return;
-        if (!periodic_) active_ = false;
+        if (!periodic_) {
+            active_ = false;
+            disarmed();
+        }
         // Late periodic expirations are folded into one call. The callback may destroy the
         // timer (and with it onTimeout): it runs from a copy, and nothing touches the timer
         // afterwards.
@@ -89,6 +116,7 @@ private:
 
     bool periodic_;
     bool active_ = false;
+    double due_ = 0;  // SteadyClock seconds, while an armed one-shot
     int fd_;
     QSocketNotifier* notifier_ = nullptr;
 };
@@ -98,6 +126,13 @@ private:
 double SteadyClock::now() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+double soonestOneShot() {
+    double soonest = std::numeric_limits<double>::infinity();
+    for (const FdTimer* t : armedOneShots())
+        soonest = std::min(soonest, t->due());
+    return soonest;
 }
 
 std::unique_ptr<Timer> QtTimerFactory::createTimer(TimerKind kind) {

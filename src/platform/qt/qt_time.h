@@ -18,4 +18,9 @@ public:
     std::unique_ptr<Timer> createTimer(TimerKind kind) override;
 };
 
+// The moment, on SteadyClock, the soonest armed one-shot timer of this thread is due; infinity
+// when none is armed. A repaint about to start checks it, so that it does not run across the
+// moment a playback's next event is due.
+double soonestOneShot();
+
 }  // namespace muto::qt

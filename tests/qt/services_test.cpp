@@ -18,6 +18,7 @@
 #include <cmath>
 #include <ctime>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -179,6 +180,28 @@ TEST_F(QtTimerTest, OneShotFiresOnceAndNotEarly) {
         runFor(std::chrono::milliseconds(50));
         EXPECT_EQ(fired.size(), 1u) << wait.count() << " us";
     }
+}
+
+TEST_F(QtTimerTest, SoonestOneShotFollowsArmedOneShotsOnly) {
+    using namespace std::chrono_literals;
+    const auto due = [](double from) { return (soonestOneShot() - from) * 1000; };  // in ms
+    auto periodic = make(TimerKind::Periodic);
+    auto later = make(TimerKind::SingleShot);
+    auto sooner = make(TimerKind::SingleShot);
+    const double armed = SteadyClock().now();
+    periodic->start(1ms);
+    later->start(400ms);
+    sooner->start(200ms);
+    EXPECT_NEAR(due(armed), 200, 20);
+    sooner.reset();  // a destroyed timer is forgotten
+    EXPECT_NEAR(due(armed), 400, 20);
+    later->start(100ms);  // re-armed: counted once, at its new time
+    EXPECT_NEAR(due(armed), 100, 20);
+    ASSERT_TRUE(runUntil([&] { return !later->active(); }, std::chrono::seconds(5)));
+    EXPECT_EQ(soonestOneShot(), std::numeric_limits<double>::infinity());  // fired
+    later->start(300ms);
+    later->stop();
+    EXPECT_EQ(soonestOneShot(), std::numeric_limits<double>::infinity());
 }
 
 TEST_F(QtTimerTest, PeriodicFiresRepeatedlyUntilStopped) {

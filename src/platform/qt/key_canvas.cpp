@@ -5,7 +5,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "form/circle_touch.h"
@@ -34,6 +36,8 @@ constexpr qint64 kRingFrameMs = CircleTouch::kStepInterval.count() / 1000;
 constexpr int kMaxGroups = 24;
 // Added to twice the last paint's time when asking whether a timer falls due during a paint.
 constexpr double kPaintMargin = 0.0005;
+// How long after such a timer the frame put off for it starts.
+constexpr double kAfterTimer = 0.0001;
 
 // Where a control lies in the window: its geometry is relative to its container's.
 QRect rectOf(const Control& c) {
@@ -68,6 +72,8 @@ KeyCanvas::KeyCanvas(Form1& form, QtPictureLoader& pictures, KeyboardLeds& leds,
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
     connect(&frame_, &QTimer::timeout, this, [this] { showPending(); });
+    resume_ = QtTimerFactory().createTimer(TimerKind::SingleShot);
+    resume_->onTimeout = [this] { showPending(); };
 }
 
 KeyCanvas::~KeyCanvas() {
@@ -443,6 +449,7 @@ void KeyCanvas::controlChanged(const Control& c) {
 
 void KeyCanvas::repaintSoon(const QRegion& area, bool ring) {
     pending_ += area;
+    if (resume_->active()) return;  // the frame put off for a timer shows it
     const bool ringsOnly = ring && (ringsOnly_ || !frame_.isActive());
     // The first change after a pause shows at once; the changes that follow it within a frame
     // wait for the next frame.
@@ -463,7 +470,9 @@ void KeyCanvas::showPending() {
         const double paint = 2 * lastPaint_ + kPaintMargin;
         if (wait >= 0 && wait < paint) {
             deferred_ = true;
-            frame_.start(static_cast<int>(std::ceil(wait * 1000)));
+            // Microseconds after it, on a timer as precise as the playback's own.
+            resume_->start(std::chrono::microseconds(
+                static_cast<std::int64_t>(std::ceil((wait + kAfterTimer) * 1e6))));
             return;
         }
     }

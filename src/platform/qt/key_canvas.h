@@ -20,6 +20,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "common/time.h"
 #include "platform/qt/caption_text.h"
 #include "platform/qt/key_translation.h"
 
@@ -118,8 +119,9 @@ private:
     QRegion pending_;         // changed since the last frame
     bool ringsOnly_ = false;  // the frame due shows ring steps alone
     QTimer frame_;
-    bool deferred_ = false;  // the frame due was put off for a timer once already
-    double lastPaint_ = 0;   // seconds the last paint took
+    bool deferred_ = false;          // the frame due was put off for a timer once already
+    std::unique_ptr<Timer> resume_;  // shows a frame put off for a timer
+    double lastPaint_ = 0;           // seconds the last paint took
     QElapsedTimer sinceFrame_;
 };
 

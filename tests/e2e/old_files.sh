@@ -14,12 +14,7 @@ save_as() { xdotool mousemove --window "$WID" 157 419 click 1; answer '연주 �
 play() {
     local before
     before=$(log_count)
-    alt p
-    for _ in $(seq 80); do
-        [ "$(xdotool getwindowname "$WID")" = "무토" ] && break
-        sleep 0.1
-    done
-    [ "$(xdotool getwindowname "$WID")" = "무토" ] || fail "the playback did not end"
+    play_to_end
     tail -n +"$((before + 1))" "$WORK/midi.log" | awk '$2 ~ /^9/ {printf "%s.%s ", $2, $3}'
 }
 

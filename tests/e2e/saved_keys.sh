@@ -42,12 +42,7 @@ expect_tail "90 44 7F" "80 44 00"
 alt o
 answer '연주 파일 열기' "text:$file" Return
 before=$(log_count)
-alt p
-for _ in $(seq 60); do
-    [ "$(xdotool getwindowname "$WID")" = "무토" ] && break
-    sleep 0.1
-done
-[ "$(xdotool getwindowname "$WID")" = "무토" ] || fail "the playback did not end"
+play_to_end
 [ "$(notes_after "$before")" = "44 50 " ] || fail "replayed $(notes_after "$before")"
 xdotool key shift+Down
 sleep 0.2

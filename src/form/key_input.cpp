@@ -1,6 +1,7 @@
 #include "form/key_input.h"
 
 #include <string>
+#include <vector>
 
 #include "form/circle_touch.h"
 #include "form/form1.h"
@@ -89,43 +90,29 @@ bool KeyInput::playNote(InputSurface surface, int k, KeyRole role) {
 }
 
 void KeyInput::editKeySet(int k) {
-    size_t i = ix(k);
-    if (f_.instrument().sharpHeld) {
-        if (f_.instrument().keyNote[i] >= 107) return;
-        f_.instrument().keyNote[i] = static_cast<uint8_t>(f_.instrument().keyNote[i] + 1);
-        f_.instrument().keyAlter[i] = static_cast<int16_t>(f_.instrument().keyAlter[i] + 1);
-        Label& cap = f_.display().keyCaption(k);
-        cap.setCaption(f_.display().noteCaption(f_.instrument().keyNote[i], true));
-        cap.setTag("s");
-    } else if (f_.instrument().flatHeld) {
-        if (f_.instrument().keyNote[i] == 0) return;
-        f_.instrument().keyNote[i] = static_cast<uint8_t>(f_.instrument().keyNote[i] - 1);
-        f_.instrument().keyAlter[i] = static_cast<int16_t>(f_.instrument().keyAlter[i] - 1);
-        Label& cap = f_.display().keyCaption(k);
-        cap.setCaption(f_.display().noteCaption(f_.instrument().keyNote[i], false));
-        cap.setTag("f");
-    } else {
-        return;
-    }
-    f_.display().keyStaffTop[i] = f_.display().staffTopOf(f_.instrument().keyNote[i], k);
+    const int delta = f_.instrument().sharpHeld ? 1 : (f_.instrument().flatHeld ? -1 : 0);
+    if (!f_.instrument().alterKey(k, delta)) return;
+    const int note = f_.instrument().keyNote[ix(k)];
+    Label& cap = f_.display().keyCaption(k);
+    cap.setCaption(f_.display().noteCaption(note, delta > 0));
+    cap.setTag(delta > 0 ? "s" : "f");
+    f_.display().keyStaffTop[ix(k)] = f_.display().staffTopOf(note, k);
 }
 
 void KeyInput::clearDegreeAccidentals(bool allDegrees) {
+    const std::vector<int> cleared = f_.instrument().clearDegrees();
     if (allDegrees) {
-        for (int d = 0; d < 7; ++d) {
-            f_.shp_key(kF1 + d).setLit(false);
-            f_.instrument().degreeAlter[static_cast<size_t>(d)] = 0;
-            f_.display().refreshDegreeLabel(d);
-        }
+        for (int d = 0; d < 7; ++d)
+            unlightDegree(d);
     } else {
-        for (int i = 0; i < f_.instrument().alteredDegreeCount && i < 7; ++i) {
-            int d = f_.instrument().alteredDegrees[static_cast<size_t>(i)];
-            f_.shp_key(kF1 + d).setLit(false);
-            f_.instrument().degreeAlter[static_cast<size_t>(d)] = 0;
-            f_.display().refreshDegreeLabel(d);
-        }
+        for (int d : cleared)
+            unlightDegree(d);
     }
-    f_.instrument().alteredDegreeCount = 0;
+}
+
+void KeyInput::unlightDegree(int d) {
+    f_.shp_key(kF1 + d).setLit(false);
+    f_.display().refreshDegreeLabel(d);
 }
 
 bool KeyInput::stepList(int which, int ch, int delta) {
@@ -150,13 +137,9 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
     // Whatever the shift state.
     switch (k) {
         case kCtrl:
-            f_.instrument().flatHeld = true;
-            f_.instrument().heldAlter[ix(k)] = 0;
+            if (keyboard && f_.instrument().sharpHeld) f_.shp_key(kSpace).setLit(false);
+            f_.instrument().holdSemitone(k, -1);
             if (keyboard) lightCtrl(true);
-            if (f_.instrument().sharpHeld) {
-                f_.instrument().sharpHeld = false;
-                if (keyboard) f_.shp_key(kSpace).setLit(false);
-            }
             return true;
         case kEsc:
             f_.setDegreeAlterDirection(-f_.degreeAlterDirection());
@@ -164,12 +147,8 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
             return true;
         case kSpace:
             if (keyboard) f_.shp_key(kSpace).setLit(true);
-            f_.instrument().sharpHeld = true;
-            f_.instrument().heldAlter[ix(k)] = 0;
-            if (f_.instrument().flatHeld) {
-                f_.instrument().flatHeld = false;
-                if (keyboard) lightCtrl(false);
-            }
+            if (keyboard && f_.instrument().flatHeld) lightCtrl(false);
+            f_.instrument().holdSemitone(k, +1);
             if (f_.instrument().alteredDegreeCount > 0) clearDegreeAccidentals(false);
             return true;
         case kF8:
@@ -180,18 +159,13 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
             break;
     }
     if (isDegreeKey(k)) {
-        size_t d = static_cast<size_t>(degreeOf(k));
-        if (f_.instrument().degreeAlter[d] != 0) {
-            f_.instrument().degreeAlter[d] = static_cast<int16_t>(-f_.instrument().degreeAlter[d]);
-            f_.display().refreshDegreeLabel(static_cast<int>(d));
-        } else if (f_.instrument().alteredDegreeCount < 7) {
-            f_.instrument().degreeAlter[d] = static_cast<int16_t>(f_.degreeAlterDirection());
+        const int d = degreeOf(k);
+        const bool wasAltered = f_.instrument().degreeAlter[static_cast<size_t>(d)] != 0;
+        if (f_.instrument().toggleDegree(d, f_.degreeAlterDirection())) {
             f_.shp_key(k).setLit(true);
             f_.shp_key(k).setBackColor(f_.visualOptions().pressColor);
-            f_.instrument()
-                .alteredDegrees[static_cast<size_t>(f_.instrument().alteredDegreeCount)] =
-                static_cast<int16_t>(d);
-            ++f_.instrument().alteredDegreeCount;
+        } else if (wasAltered) {
+            f_.display().refreshDegreeLabel(d);
         }
         return true;
     }

@@ -50,6 +50,7 @@ private:
     void typeProgramDigit(int digit);
     void applyTypedProgram();
     void clearDegreeAccidentals(bool allDegrees);
+    void unlightDegree(int d);
     bool stepList(int which, int ch, int delta);
 
     Form1& f_;

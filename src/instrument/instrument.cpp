@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "instrument/key_layout.h"
 #include "instrument/midi_message.h"
 
 namespace muto {
@@ -49,6 +50,61 @@ std::optional<int> Instrument::release(int k, int channel) {
     if (auto msg = noteOffMsg(channel, n)) send_(*msg);
     heldAlter[ix(k)] = kNotHeld;
     return n;
+}
+
+void Instrument::setKeySignature(int transposition) {
+    transposition_ = transposition;
+    rebuildGroup(0);
+    rebuildGroup(1);
+}
+
+void Instrument::setOctave(int group, int octave) {
+    octave_[group == 0 ? 0 : 1] = octave;
+    rebuildGroup(group);
+}
+
+void Instrument::rebuildGroup(int group) {
+    const int base = octave(group) * 12 + transposition_;
+    for (const NaturalKey& k : keyGroupLayout(group)) {
+        const int note = k.note + base + keyAlter[k.vk];
+        keyNote[k.vk] = note >= 0 && note <= 255 ? static_cast<uint8_t>(note) : 0;
+    }
+}
+
+void Instrument::holdSemitone(int k, int direction) {
+    sharpHeld = direction > 0;
+    flatHeld = direction < 0;
+    heldAlter[ix(k)] = 0;
+}
+
+bool Instrument::alterKey(int k, int delta) {
+    uint8_t& note = keyNote[ix(k)];
+    if ((delta > 0 && note >= 107) || (delta < 0 && note == 0) || delta == 0) return false;
+    note = static_cast<uint8_t>(note + (delta > 0 ? 1 : -1));
+    keyAlter[ix(k)] = static_cast<int16_t>(keyAlter[ix(k)] + (delta > 0 ? 1 : -1));
+    return true;
+}
+
+bool Instrument::toggleDegree(int d, int direction) {
+    if (d < 0 || d > 6) return false;
+    int16_t& alter = degreeAlter[static_cast<size_t>(d)];
+    if (alter != 0) {
+        alter = static_cast<int16_t>(-alter);
+        return false;
+    }
+    if (alteredDegreeCount >= 7) return false;
+    alter = static_cast<int16_t>(direction);
+    alteredDegrees[static_cast<size_t>(alteredDegreeCount++)] = static_cast<int16_t>(d);
+    return true;
+}
+
+std::vector<int> Instrument::clearDegrees() {
+    std::vector<int> cleared;
+    for (int i = 0; i < alteredDegreeCount && i < 7; ++i)
+        cleared.push_back(alteredDegrees[static_cast<size_t>(i)]);
+    degreeAlter.fill(0);
+    alteredDegreeCount = 0;
+    return cleared;
 }
 
 void Instrument::setDegreeAccidentals(const std::array<int16_t, 7>& alter) {

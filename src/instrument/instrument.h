@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace muto {
 
@@ -34,9 +35,29 @@ public:
 
     // The transposition of the key signature in effect: the scale degrees count from it.
     void setTransposition(int semitones) { transposition_ = semitones; }
+    // The key signature (its transposition) and the octave shift of key group g (0: channel 1,
+    // 1: channel 2) that the key map is built with; each rebuilds the groups it changes.
+    void setKeySignature(int transposition);
+    void setOctave(int group, int octave);
+    int octave(int group) const { return octave_[group == 0 ? 0 : 1]; }
+    // keyNote of every key of group g := natural note + octave × 12 + transposition + keyAlter.
+    // A key whose sum would not fit 0..255 is left unmapped (0); the other keys are unaffected.
+    void rebuildGroup(int group);
     // Puts accidentals (-1, 0, +1) on the scale degrees; the altered ones are kept in ascending
     // degree order.
     void setDegreeAccidentals(const std::array<int16_t, 7>& alter);
+    // Space (+1) or Ctrl (-1) goes down as key k: the newer of the two wins, and k is held
+    // without an alteration.
+    void holdSemitone(int k, int direction);
+    // Key-set editing: moves the note of key k a semitone up (not above 107) or down (not
+    // below 0); false when it stays.
+    bool alterKey(int k, int delta);
+    // F1..F7: puts the accidental of `direction` on degree d, or turns the one it carries the
+    // other way. True when the degree has just become altered.
+    bool toggleDegree(int d, int direction);
+    // Takes every degree accidental off; the degrees that carried one, in the order they were
+    // altered.
+    std::vector<int> clearDegrees();
 
     // The key map: the note of each key code (0: none) and its key-set alteration.
     std::array<uint8_t, 256> keyNote{};
@@ -58,6 +79,7 @@ public:
 private:
     Send send_;
     int transposition_ = 0;
+    std::array<int, 2> octave_{};
 };
 
 }  // namespace muto

@@ -5,7 +5,7 @@
 #include <optional>
 #include <tuple>
 
-#include "form/key_map.h"
+#include "instrument/key_layout.h"
 #include "instrument/vk.h"
 
 namespace muto {

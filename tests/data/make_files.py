@@ -36,6 +36,11 @@ vsp = {
     + bytes([2, 0, 2, 0, 0, 0, 0, 1]) + event(87, 1, 86399.5) + event(87, 0, 0.25) + b'\x51\x01\x00',
     'v9-layout-of-v4.vsp': header(9, damper=(1, 0)) + entries((65, 70, 'f'))
     + bytes([1, 1, 0, 0, 0, 0, 0, 0]) + event(65, 1, 1.0),
+    'v4-two-entries.vsp': header(4) + entries((81, 61, 's'), (87, 61, 'f'))
+    + bytes([1, 0, 0, 0, 0, 0, 0, 0]) + event(81, 1, 1.0) + event(81, 0, 1.25)
+    + event(87, 1, 1.5) + event(87, 0, 1.75),
+    'v4-backward-gap.vsp': header(4) + entries() + bytes([1, 0, 0, 0, 0, 0, 0, 0])
+    + event(81, 1, 500.0) + event(81, 0, 500.25) + event(87, 1, 100.0) + event(87, 0, 100.25),
     'magic-lowercase.vsp': b'vesk' + header(4)[4:] + entries() + bytes(8),
     'cut-in-settings.vsp': header(4)[:9],
     'entries-past-end.vsp': header(4) + bytes([5]) + bytes([81, 61, ord('s')]) * 2,

@@ -135,3 +135,14 @@ answer() {
         sleep 0.2
     fi
 }
+
+# play_to_end: plays the open performance with Alt+P and waits until it has ended.
+play_to_end() {
+    xdotool keydown Alt_L key p keyup Alt_L
+    sleep 0.2
+    for _ in $(seq 80); do
+        [ "$(xdotool getwindowname "$WID")" = "무토" ] && return 0
+        sleep 0.1
+    done
+    fail "the playback did not end"
+}

@@ -57,5 +57,47 @@ TEST(Instrument, AReleaseEndsTheNoteItsKeyStruckAndANoteOutOfRangeNeverHolds) {
     EXPECT_EQ(p.sent.size(), 2u);
 }
 
+TEST(Instrument, TheKeyMapFollowsEachGroupsOctaveAndTheKeySignatureAndKeepsTheKeySet) {
+    Played p;
+    Instrument& in = p.instrument;
+    in.setKeySignature(2);  // D major
+    in.keyAlter[kQ] = 1;
+    in.setOctave(0, 1);
+    EXPECT_EQ(in.keyNote[kQ], 60 + 12 + 2 + 1);
+    EXPECT_EQ(in.keyNote[97], 60 + 2);  // number-pad 1 keeps its own octave
+    in.setOctave(1, -2);
+    EXPECT_EQ(in.keyNote[97], 60 - 24 + 2);
+    in.setKeySignature(-1);
+    EXPECT_EQ(in.keyNote[kQ], 60 + 12 - 1 + 1);
+    EXPECT_EQ(in.octave(0), 1);
+}
+
+TEST(Instrument, KeySetEditsStopAtTheirLimitsAndDegreesKeepTheOrderTheyWereAltered) {
+    Played p;
+    Instrument& in = p.instrument;
+    in.keyNote[kQ] = 106;
+    EXPECT_TRUE(in.alterKey(kQ, +1));
+    EXPECT_FALSE(in.alterKey(kQ, +1));  // 107 is the highest
+    in.keyNote['W'] = 1;
+    EXPECT_TRUE(in.alterKey('W', -1));
+    EXPECT_FALSE(in.alterKey('W', -1));  // 0 is no note
+    EXPECT_EQ(in.keyNote[kQ], 107);
+    EXPECT_EQ(in.keyAlter[kQ], 1);
+    EXPECT_EQ(in.keyAlter['W'], -1);
+
+    EXPECT_TRUE(in.toggleDegree(4, -1));
+    EXPECT_TRUE(in.toggleDegree(1, +1));
+    EXPECT_FALSE(in.toggleDegree(4, -1));  // turned the other way
+    EXPECT_EQ(in.degreeAlter, (std::array<int16_t, 7>{0, 1, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(in.clearDegrees(), (std::vector<int>{4, 1}));
+    EXPECT_EQ(in.degreeAlter, (std::array<int16_t, 7>{}));
+    EXPECT_TRUE(in.clearDegrees().empty());
+
+    in.holdSemitone(17, -1);
+    in.holdSemitone(32, +1);  // the newer modifier wins
+    EXPECT_TRUE(in.sharpHeld && !in.flatHeld && in.isHeld(32) && in.isHeld(17));
+    EXPECT_TRUE(p.sent.empty());
+}
+
 }  // namespace
 }  // namespace muto

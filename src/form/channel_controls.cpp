@@ -56,6 +56,17 @@ void ChannelControls::chk_damper_Click(int ch) {
     f_.setFocus(f_.Picture1);
 }
 
+void ChannelControls::liftDampersPutDownSince(const std::array<uint8_t, 2>& before) {
+    for (int ch = 0; ch < 2; ++ch)
+        if (f_.chk_damper(ch).value() == 1 && before[static_cast<size_t>(ch)] == 0)
+            f_.chk_damper(ch).setValue(0);
+}
+
+std::array<uint8_t, 2> ChannelControls::dampers() const {
+    return {static_cast<uint8_t>(f_.chk_damper(0).value()),
+            static_cast<uint8_t>(f_.chk_damper(1).value())};
+}
+
 void ChannelControls::chk_ESync_Click() {
     f_.setFocus(f_.Picture1);
 }

@@ -44,8 +44,9 @@ constexpr Colour kDesignCaption = rgb(0, 0, 160);
 // pressed keys green.
 constexpr Colour kSwatchDefaults[3] = {rgb(0, 0, 0), systemColour(21), rgb(0, 255, 0)};
 
-// All Notes Off.
+// All Notes Off, and the damper pedal.
 constexpr int kAllNotesOff = 123;
+constexpr int kDamper = 64;
 
 }  // namespace
 
@@ -319,6 +320,9 @@ void Form1::focusLost() {
 
 void Form1::shutDown() {
     keys_->releaseAllKeys();
+    // All Notes Off leaves the notes a damper holds sounding: the dampers go up first.
+    for (int ch = 0; ch < 2; ++ch)
+        midi_->controller(ch, kDamper, 0);
     for (int ch = 0; ch < 2; ++ch)
         midi_->controller(ch, kAllNotesOff, 0);
     midi_->midiClose();

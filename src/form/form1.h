@@ -65,8 +65,9 @@ public:
     // A request to close the window. False while a playback runs (refused); otherwise the MIDI
     // output is closed and the window may close.
     bool queryUnload();
-    // Ends the performance before the output closes: every held key is released, All Notes Off
-    // goes to both channels, and the output is closed. Also for a signal that ends the program.
+    // Ends the performance before the output closes: every held key is released, the damper
+    // goes up and then All Notes Off goes to both channels, and the output is closed. Also for a
+    // signal that ends the program.
     void shutDown();
 
     // Key events of the window go to the input surface that has the focus: the keyboard

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "form/channel_controls.h"
 #include "form/circle_touch.h"
 #include "form/form1.h"
 #include "form/key_display.h"
@@ -125,6 +126,7 @@ void Player::cmd_play_Click() {
         isPlaying = true;
         active_ = true;
         playing_ = perf;
+        dampersBefore_ = f_.channels().dampers();
         prepare();
         // The first event is due a second from now; the timer plays it.
         const double now = f_.services.monotonic.now();
@@ -435,6 +437,7 @@ void Player::finish() {
     }
     if (early) {
         f_.keys().releaseAllKeys();
+        f_.channels().liftDampersPutDownSince(dampersBefore_);
     } else {
         // The recorded releases have ended every note, unless the recording lost some (it was
         // cut off at its capacity with keys held): those keys are released; the user's own

@@ -129,6 +129,9 @@ private:
     // Keys the playback pressed that are still down: released at the end should the recording
     // have lost their releases.
     std::array<bool, 256> playbackHeld_{};
+    // The damper values before the playback set its own: a stop before the end puts up the
+    // dampers it put down.
+    std::array<uint8_t, 2> dampersBefore_{};
 
     bool practising_ = false;
     int awaitedKey_ = -1;

@@ -1,5 +1,6 @@
 #include "performance/recorder.h"
 
+#include "form/channel_controls.h"
 #include "form/form1.h"
 #include "form/key_input.h"
 #include "form/key_set_files.h"
@@ -56,8 +57,7 @@ PerformanceSnapshot Recorder::takeSnapshot() const {
                   static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex()),
                   static_cast<uint8_t>(f_.cmb_volume(0).listIndex()),
                   static_cast<uint8_t>(f_.cmb_volume(1).listIndex())};
-    s.damper = {static_cast<uint8_t>(f_.chk_damper(0).value()),
-                static_cast<uint8_t>(f_.chk_damper(1).value())};
+    s.damper = f_.channels().dampers();
     s.keySig[0] = keySigCode(f_.degreeAlterDirection());
     for (size_t d = 0; d < 7; ++d)
         s.keySig[1 + d] = keySigCode(f_.instrument().degreeAlter[d]);
@@ -89,10 +89,15 @@ void Recorder::recordKeyEvent(int k, bool down) {
     performance_.events.push_back(PerfEvent{
         static_cast<int16_t>(k), static_cast<int16_t>(down ? 1 : 0), static_cast<float>(t)});
     if (performance_.eventCount() > capacity_) {
+        // The held keys are released before the first box: the boxes take the keys' releases,
+        // and their notes would sound until the file name is answered. The releases are not
+        // recorded, nor is the damper the recording put down left down.
+        isRecording = false;
+        f_.keys().releaseAllKeys();
+        f_.channels().liftDampersPutDownSince(performance_.snapshot.damper);
         f_.services.dialogs.messageBox("녹음 최대 길이를 초과하여 녹음을 중지합니다.", "안내",
                                        MsgButtons::Ok, MsgIcon::Information);
         cmd_record_Click();
-        f_.keys().releaseAllKeys();
     }
 }
 

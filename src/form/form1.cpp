@@ -319,6 +319,8 @@ void Form1::focusLost() {
 }
 
 void Form1::shutDown() {
+    // A save still being written ends first, and its failure is reported.
+    performanceFiles_->finishWrites();
     keys_->releaseAllKeys();
     // All Notes Off leaves the notes a damper holds sounding: the dampers go up first.
     for (int ch = 0; ch < 2; ++ch)

@@ -3,12 +3,12 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <memory>
 #include <string_view>
 
 #include "form/form1.h"
 #include "form/key_set_files.h"
 #include "formats/performance_file.h"
-#include "io/atomic_file.h"
 #include "io/failure_reason.h"
 #include "io/read_file.h"
 #include "performance/midi_import.h"
@@ -62,23 +62,24 @@ bool PerformanceFiles::askPerformanceFileName(bool remember) {
     }
 }
 
-bool PerformanceFiles::writePerformanceFile(const std::string& path) {
-    const PerformanceFile file = performanceFileOf(f_.recorder().performance());
-    if (auto saved = writeFileAtomically(path, writePerformance(file)); !saved.ok()) {
+PerformanceFiles::PerformanceFiles(Form1& form) : f_(form), writes_(form.services.worker) {}
+
+bool PerformanceFiles::write(const std::string& path, std::vector<uint8_t> bytes) {
+    auto failed = std::make_shared<bool>(false);
+    writes_.write(path, std::move(bytes), [this, path, failed](const WriteResult& saved) {
+        if (saved.ok()) return;
+        *failed = true;
         reportSaveFailure(f_, path, failureReason(saved.error()));
-        return false;
-    }
-    return true;
+    });
+    return !*failed;
+}
+
+bool PerformanceFiles::writePerformanceFile(const std::string& path) {
+    return write(path, writePerformance(performanceFileOf(f_.recorder().performance())));
 }
 
 bool PerformanceFiles::writeMidiFileOfPerformance(const std::string& path) {
-    const PlaybackCapture capture = capturePlayback(performanceInMemory(f_));
-    if (auto saved = writeFileAtomically(path, writeMidiFile(midiFileContent(capture)));
-        !saved.ok()) {
-        reportSaveFailure(f_, path, failureReason(saved.error()));
-        return false;
-    }
-    return true;
+    return write(path, writeMidiFile(midiFileContent(capturePlayback(performanceInMemory(f_)))));
 }
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "io/background_writes.h"
+
 namespace muto {
 
 class Form1;
@@ -14,7 +16,7 @@ bool isMidiImportName(const std::string& path);
 
 class PerformanceFiles {
 public:
-    explicit PerformanceFiles(Form1& form) : f_(form) {}
+    explicit PerformanceFiles(Form1& form);
 
     void cmd_open_Click();
     void cmd_save_Click();
@@ -24,10 +26,14 @@ public:
     // False when the user cancelled.
     bool askPerformanceFileName(bool remember);
     // Writes the performance in memory; a failure is reported to the user and changes nothing.
+    // With a worker the file is written there and a failure reported once it is known; false
+    // only for a failure known at once.
     bool writePerformanceFile(const std::string& path);
     // Writes the Standard MIDI File of the performance in memory, as its playback sends it; a
-    // failure is reported to the user.
+    // failure is reported to the user, as above.
     bool writeMidiFileOfPerformance(const std::string& path);
+    // Waits for the files still being written and reports their failures: before the end.
+    void finishWrites() { writes_.finish(); }
     // Playback starts from the beginning: position, marker, remembered positions and scale.
     void resetPlayPositions();
 
@@ -35,8 +41,10 @@ private:
     // Imports a Standard MIDI File as the performance in memory and says what was kept; a file
     // that cannot be imported is named with the reason, and the performance in memory stays.
     void importMidiFile(const std::string& path);
+    bool write(const std::string& path, std::vector<uint8_t> bytes);
 
     Form1& f_;
+    BackgroundWrites writes_;
 };
 
 }  // namespace muto

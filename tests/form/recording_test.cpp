@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "form/key_display.h"
 #include "form/key_input.h"
@@ -211,6 +212,42 @@ TEST_F(RecordingTest, OpenReadsAPerformanceAndResetsThePositions) {
     // Saved again, it is the same file byte for byte.
     f.performanceFiles().writePerformanceFile(file("again.vsp"));
     EXPECT_EQ(read(file("again.vsp")), read(path));
+}
+
+TEST_F(RecordingTest, WithAWorkerSavesAreWrittenThereInTurnAndFailuresReportedWhenKnown) {
+    ManualWorker worker;
+    Services services = fakes.services();
+    services.worker = &worker;
+    form = std::make_unique<Form1>(services);
+    ASSERT_TRUE(form->load());
+    form->show();
+    Form1& f = *form;
+    startRecording();
+    tap(kQ);
+    dialogs.chosenFile = file("no-such-folder/take.vsp");
+    f.cmd_record.click();
+    const size_t boxes = dialogs.boxes.size();
+    dialogs.chosenFile = file("take.vsp");
+    f.cmd_save.click();
+    ASSERT_EQ(worker.queue.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(file("take.vsp")));
+    worker.runAll();
+    ASSERT_EQ(dialogs.boxes.size(), boxes + 1);
+    EXPECT_EQ(dialogs.boxes.back().title, "저장 실패");
+    EXPECT_NE(dialogs.boxes.back().text.find("no-such-folder/take.vsp"), std::string::npos);
+    EXPECT_EQ(read(file("take.vsp")).size(), 23u + 12u);
+    // The end waits for a write still running and reports it, once.
+    dialogs.chosenFile = file("no-such-folder/again.vsp");
+    f.cmd_save.click();
+    ASSERT_EQ(worker.queue.size(), 1u);
+    auto [job, done] = std::move(worker.queue.front());
+    std::thread running(job);
+    f.shutDown();
+    running.join();
+    ASSERT_EQ(dialogs.boxes.size(), boxes + 2);
+    EXPECT_NE(dialogs.boxes.back().text.find("again.vsp"), std::string::npos);
+    done();
+    EXPECT_EQ(dialogs.boxes.size(), boxes + 2);
 }
 
 TEST_F(RecordingTest, OpenRefusesWhatIsNoPerformance) {

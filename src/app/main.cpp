@@ -144,6 +144,15 @@ int main(int argc, char** argv) {
 
     Form1 form(Services{*midi, dialogs, monotonic, timers, downloader, leds, pictures, programDir,
                         &worker});
+    // The picture cache holds only what the window shows.
+    pictures.inUse = [&form] {
+        std::vector<std::string> paths{form.form.picture()};
+        form.forEachControl([&paths](Control& c) {
+            if (const auto* box = dynamic_cast<const PictureBox*>(&c))
+                paths.push_back(box->picture());
+        });
+        return paths;
+    };
     // A MIDI output that cannot be opened has been reported by the form; the window never shows.
     if (!form.load()) return 1;
 

@@ -119,6 +119,33 @@ TEST(QtPictureLoader, DecodesLargePicturesOnAWorker) {
     EXPECT_GT(shown.pixelColor(10, 10).blue(), 200);
 }
 
+// Pictures the window no longer shows leave the cache once another one is loaded.
+TEST(QtPictureLoader, KeepsOnlyThePicturesInUse) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        QImage img(8, 4 + i, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        paths.push_back(dir.filePath(QString("p%1.bmp").arg(i)).toStdString());
+        ASSERT_TRUE(img.save(QString::fromStdString(paths.back()), "BMP"));
+    }
+    QtPictureLoader loader;
+    std::vector<std::string> shown{paths[0]};
+    loader.inUse = [&shown] { return shown; };
+    for (int i = 1; i < 4; ++i) {
+        // Chosen: checked, then shown in place of the one before and painted.
+        ASSERT_EQ(loader.probe(paths[static_cast<size_t>(i)]), PictureStatus::Ok);
+        shown = {paths[0], paths[static_cast<size_t>(i)]};
+        EXPECT_EQ(loader.image(paths[static_cast<size_t>(i)]).height(), 4 + i);
+        EXPECT_FALSE(loader.image(paths[0]).isNull());
+        QStringList held = loader.cached();
+        held.sort();
+        EXPECT_EQ(held, QStringList({QString::fromStdString(paths[0]),
+                                     QString::fromStdString(paths[static_cast<size_t>(i)])}));
+    }
+}
+
 TEST(SystemClock, SecondsSinceMidnight) {
     SystemClock clock;
     const double a = clock.secondsSinceMidnight();

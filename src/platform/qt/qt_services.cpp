@@ -1,5 +1,6 @@
 #include "platform/qt/qt_services.h"
 
+#include <malloc.h>
 #include <time.h>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QShortcut>
 #include <QStringList>
 #include <QThreadPool>
@@ -192,7 +194,7 @@ bool QtPictureLoader::startLarge(const QString& file) {
         static_cast<qint64>(size.width()) * size.height() <= kLargePixels)
         return false;
     const QFileInfo info(file);
-    cache_.insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), {}, true});
+    insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), {}, true});
     QPointer<QObject> receiver = receiver_.get();
     QThreadPool::globalInstance()->start([this, file, receiver] {
         QImageReader part(file);
@@ -230,8 +232,26 @@ PictureStatus QtPictureLoader::probe(const std::string& path) {
     return image(path).isNull() ? PictureStatus::Invalid : PictureStatus::Ok;
 }
 
+void QtPictureLoader::insert(const QString& file, Cached entry) {
+    cache_.insert(file, std::move(entry));
+    dropDue_ = true;
+}
+
+void QtPictureLoader::dropUnused(const QString& keep) {
+    dropDue_ = false;
+    if (!inUse) return;
+    QSet<QString> used{keep};
+    for (const std::string& path : inUse())
+        used.insert(text(path));
+    for (auto it = cache_.begin(); it != cache_.end();)
+        it = used.contains(it.key()) ? std::next(it) : cache_.erase(it);
+    // The memory of the dropped pictures goes back to the system.
+    malloc_trim(0);
+}
+
 QImage QtPictureLoader::image(const std::string& path) {
     const QString file = text(path);
+    if (dropDue_) dropUnused(file);
     const QFileInfo info(file);
     if (path.empty() || !info.isFile()) return {};
     if (const Cached* c = fresh(file)) return c->image;
@@ -240,7 +260,7 @@ QImage QtPictureLoader::image(const std::string& path) {
     reader.setDecideFormatFromContent(true);
     QImage img;
     if (showable(reader.format())) img = reader.read();
-    cache_.insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), img});
+    insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), img});
     return img;
 }
 

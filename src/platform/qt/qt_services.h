@@ -6,9 +6,12 @@
 #include <QImage>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "form/services.h"
 
@@ -54,6 +57,11 @@ public:
 
     // Runs on the GUI thread when a picture decoded on a worker is ready.
     std::function<void()> onLoaded;
+    // The pictures the window shows now. Once a picture has been loaded, the next image() call
+    // drops every other one from the cache, so pictures no longer shown do not stay in memory.
+    std::function<std::vector<std::string>()> inUse;
+    // The files held, for checks.
+    QStringList cached() const { return cache_.keys(); }
 
     // More pixels than this make a picture large; of a large one the top-left kShownSize
     // square is kept.
@@ -71,7 +79,11 @@ private:
     Cached* fresh(const QString& file);
     // Starts decoding a large picture; false when the file is no large picture.
     bool startLarge(const QString& file);
+    void insert(const QString& file, Cached entry);
+    // Drops the pictures neither in use nor `keep`.
+    void dropUnused(const QString& keep);
     QHash<QString, Cached> cache_;
+    bool dropDue_ = false;  // a picture was added since the last dropUnused
     // Receives the decoded pictures on the GUI thread; gone with the loader, so a late one is
     // dropped.
     std::unique_ptr<QObject> receiver_;

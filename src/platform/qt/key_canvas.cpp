@@ -220,8 +220,10 @@ const QPixmap& KeyCanvas::pixmap(const std::string& path) {
     const QString key = QString::number(img.cacheKey());
     auto it = pixmaps_.find(key);
     if (it == pixmaps_.end()) {
-        // Pictures are few; drop stale ones so a replaced skin does not stay in memory.
-        if (pixmaps_.size() > 32) pixmaps_.clear();
+        // Pictures the loader no longer holds are no longer shown: a replaced skin does not stay
+        // in memory.
+        pixmaps_.removeIf(
+            [this](auto entry) { return !pictures_.holds(entry.key().toLongLong()); });
         it = pixmaps_.insert(key, QPixmap::fromImage(img));
     }
     return *it;

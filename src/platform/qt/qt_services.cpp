@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QStringList>
 #include <QThreadPool>
+#include <algorithm>
 #include <iostream>
 
 #include "platform/qt/qt_convert.h"
@@ -247,6 +248,11 @@ void QtPictureLoader::dropUnused(const QString& keep) {
         it = used.contains(it.key()) ? std::next(it) : cache_.erase(it);
     // The memory of the dropped pictures goes back to the system.
     malloc_trim(0);
+}
+
+bool QtPictureLoader::holds(qint64 cacheKey) const {
+    return std::any_of(cache_.begin(), cache_.end(),
+                       [cacheKey](const Cached& c) { return c.image.cacheKey() == cacheKey; });
 }
 
 QImage QtPictureLoader::image(const std::string& path) {

@@ -62,6 +62,8 @@ public:
     std::function<std::vector<std::string>()> inUse;
     // The files held, for checks.
     QStringList cached() const { return cache_.keys(); }
+    // Whether a picture of this QImage::cacheKey() is held.
+    bool holds(qint64 cacheKey) const;
 
     // More pixels than this make a picture large; of a large one the top-left kShownSize
     // square is kept.

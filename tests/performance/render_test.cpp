@@ -194,7 +194,7 @@ TEST_F(RenderTest, InterruptedRenderLeavesNoFile) {
             ::_exit(0);
         }
         // Wait for the temporary file, then interrupt.
-        for (int i = 0; i < 500 && fs::is_empty(dir_); ++i)
+        for (int i = 0; i < 3000 && fs::is_empty(dir_); ++i)
             ::usleep(10000);
         ASSERT_FALSE(fs::is_empty(dir_));
         ::kill(child, sig);

@@ -1,6 +1,8 @@
 #include "platform/midi/offline_render.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,12 +35,19 @@ int64_t frameOf(double seconds) {
 class TempFile {
 public:
     explicit TempFile(const std::string& target) : target_(target) {
+        // An interrupted render leaves nothing behind either: the signals wait until the file
+        // is guarded.
+        sigset_t stop, before;
+        sigemptyset(&stop);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&stop, sig);
+        ::pthread_sigmask(SIG_BLOCK, &stop, &before);
         TemporaryFile temp = createTemporaryBeside(target);
         fd_ = temp.fd;
         path_ = std::move(temp.path);
         error_ = temp.error;
-        // An interrupted render leaves nothing behind either.
         if (fd_ >= 0) guard_.emplace(path_);
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
     }
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);

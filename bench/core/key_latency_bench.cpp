@@ -23,7 +23,7 @@ void BM_KeyEventToMessage(benchmark::State& state) {
     StampingMidi& midi = quiet.midi;
     form.load();
     form.show();
-    form.recorder().isRecording = true;  // the recording step is part of the path
+    form.recorder().start({}, 0);  // the recording step is part of the path
     form.recorder().setCapacity(20000);
     const int keys[] = {'Q', 'A', 'Z', '1', 97, 98, 37, 'K', 'L', 190};
     std::vector<double> samples;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "form/form1.h"
+#include "form/playback_panel.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "platform/qt/qt_time.h"
@@ -73,7 +74,7 @@ bool runOnce(int run) {
                                static_cast<int16_t>(i % 2 == 0), static_cast<float>(i * kGap)});
     perf.snapshot.settings = {0, 0, 0, 2, 2, 0, 0};
     form.recorder().setPerformance(perf);
-    form.player().progressScale = kEvents;
+    form.playback().setProgressScale(kEvents);
     form.cmb_key.setListIndex(0);
     midi.stamps.clear();
 

@@ -77,7 +77,7 @@ void ChannelControls::vbar_Effect_Change(int i) {
         f_.midi().controller(0, kEffectController[i], v);
         f_.midi().controller(1, kEffectController[i], v);
     } else if (i == 3) {
-        f_.player().playSpeed = static_cast<float>(v) / 10.0f;
+        f_.player().setSpeed(static_cast<float>(v) / 10.0f);
     }
     f_.lbl_effect(i).setCaption(effectCaption(i, v));
     if (f_.form.visible()) f_.setFocus(f_.Picture1);

@@ -119,7 +119,7 @@ void CircleTouch::lbl_CircleColor_Click(int i) {
     if (i < 0 || i > kIndicator || !f_.lbl_CircleColor.exists(i)) return;
     Label& indicator = f_.lbl_CircleColor(kIndicator);
     if (i == kIndicator) {
-        if (!f_.player().isPlaying) f_.pic_Palette.setVisible(!f_.pic_Palette.visible());
+        if (!f_.player().isPlaying()) f_.pic_Palette.setVisible(!f_.pic_Palette.visible());
         return;
     }
     if (i == kRainbow) {

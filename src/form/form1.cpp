@@ -13,11 +13,11 @@
 #include "form/key_set_files.h"
 #include "form/layout.h"
 #include "form/midi.h"
+#include "form/performance_files.h"
+#include "form/playback_panel.h"
+#include "form/record_panel.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
-#include "performance/performance_files.h"
-#include "performance/player.h"
-#include "performance/recorder.h"
 
 namespace muto {
 
@@ -60,8 +60,8 @@ Form1::Form1(Services s)
       circleTouch_(std::make_unique<CircleTouch>(*this)),
       display_(std::make_unique<KeyDisplay>(*this)),
       startup_(std::make_unique<Startup>(*this)),
-      recorder_(std::make_unique<Recorder>(*this)),
-      player_(std::make_unique<Player>(*this)),
+      recording_(std::make_unique<RecordPanel>(*this)),
+      playback_(std::make_unique<PlaybackPanel>(*this)),
       performanceFiles_(std::make_unique<PerformanceFiles>(*this)),
       keySetFiles_(std::make_unique<KeySetFiles>(*this)),
       configuration_(std::make_unique<Configuration>(*this)),
@@ -74,6 +74,14 @@ Form1::Form1(Services s)
 }
 
 Form1::~Form1() = default;
+
+Recorder& Form1::recorder() {
+    return recording_->recorder();
+}
+
+Player& Form1::player() {
+    return playback_->player();
+}
 
 std::string Form1::programPath(const std::string& name) const {
     std::string rel = name;
@@ -236,7 +244,7 @@ void Form1::wireEvents() {
         vbar_Effect(i).onScroll = [this, i] { channels_->vbar_Effect_Scroll(i); };
         lbl_effect(i).onClick = [this, i] { channels_->lbl_effect_Click(i); };
     }
-    cmb_RecMax.onClick = [this] { recorder_->cmb_RecMax_Click(); };
+    cmb_RecMax.onClick = [this] { recording_->cmb_RecMax_Click(); };
 
     chk_caption.onClick = [this] { display_->chk_caption_Click(); };
     chk_CaptionKor.onClick = [this] { display_->chk_CaptionKor_Click(); };
@@ -264,18 +272,18 @@ void Form1::wireEvents() {
 
     cmd_open.onClick = [this] { performanceFiles_->cmd_open_Click(); };
     cmd_save.onClick = [this] { performanceFiles_->cmd_save_Click(); };
-    cmd_play.onClick = [this] { player_->cmd_play_Click(); };
-    cmd_pause.onClick = [this] { player_->cmd_pause_Click(); };
+    cmd_play.onClick = [this] { playback_->cmd_play_Click(); };
+    cmd_pause.onClick = [this] { playback_->cmd_pause_Click(); };
     for (int i = 0; i < 3; ++i)
-        cmd_SavePlayPos(i).onClick = [this, i] { player_->cmd_SavePlayPos_Click(i); };
+        cmd_SavePlayPos(i).onClick = [this, i] { playback_->cmd_SavePlayPos_Click(i); };
     pic_ProgBack.onMouseDown = [this](int button, int shift, int x, int y) {
-        player_->pic_ProgBack_MouseDown(button, shift, x, y);
+        playback_->pic_ProgBack_MouseDown(button, shift, x, y);
     };
     img_ControlPanel.onMouseDown = [this](int button, int shift, int x, int y) {
-        player_->img_ControlPanel_MouseDown(button, shift, x, y);
+        playback_->img_ControlPanel_MouseDown(button, shift, x, y);
     };
-    lbl_Home.onClick = [this] { player_->lbl_Home_Click(); };
-    cmd_record.onClick = [this] { recorder_->cmd_record_Click(); };
+    lbl_Home.onClick = [this] { playback_->lbl_Home_Click(); };
+    cmd_record.onClick = [this] { recording_->cmd_record_Click(); };
     cmd_KeysetSave.onClick = [this] { keySetFiles_->cmd_KeysetSave_Click(); };
     cmd_KeysetOpen.onClick = [this] { keySetFiles_->cmd_KeysetOpen_Click(); };
     cmd_SaveConfig.onClick = [this] { configuration_->cmd_SaveConfig_Click(); };

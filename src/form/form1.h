@@ -14,6 +14,7 @@
 #include "form/controls.h"
 #include "form/services.h"
 #include "instrument/instrument.h"
+#include "instrument/vk.h"
 
 namespace muto {
 
@@ -25,18 +26,15 @@ class CircleTouch;
 class KeyDisplay;
 class Startup;
 class Recorder;
+class RecordPanel;
 class Player;
+class PlaybackPanel;
 class PerformanceFiles;
 class KeySetFiles;
 class Configuration;
 class VisualOptions;
 class HelpWindow;
 class GifControl;
-
-// Shift bits passed with key events.
-constexpr int kShiftMask = 1;
-constexpr int kCtrlMask = 2;
-constexpr int kAltMask = 4;
 
 struct Services {
     MidiDevice& midi;
@@ -169,8 +167,11 @@ public:
     CircleTouch& circleTouch() { return *circleTouch_; }
     KeyDisplay& display() { return *display_; }
     Startup& startup() { return *startup_; }
-    Recorder& recorder() { return *recorder_; }
-    Player& player() { return *player_; }
+    RecordPanel& recording() { return *recording_; }
+    PlaybackPanel& playback() { return *playback_; }
+    // The performance in memory and the recording, and the playback engine.
+    Recorder& recorder();
+    Player& player();
     PerformanceFiles& performanceFiles() { return *performanceFiles_; }
     KeySetFiles& keySetFiles() { return *keySetFiles_; }
     Configuration& configuration() { return *configuration_; }
@@ -196,8 +197,8 @@ private:
     std::unique_ptr<CircleTouch> circleTouch_;
     std::unique_ptr<KeyDisplay> display_;
     std::unique_ptr<Startup> startup_;
-    std::unique_ptr<Recorder> recorder_;
-    std::unique_ptr<Player> player_;
+    std::unique_ptr<RecordPanel> recording_;
+    std::unique_ptr<PlaybackPanel> playback_;
     std::unique_ptr<PerformanceFiles> performanceFiles_;
     std::unique_ptr<KeySetFiles> keySetFiles_;
     std::unique_ptr<Configuration> configuration_;

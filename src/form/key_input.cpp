@@ -7,10 +7,12 @@
 #include "form/form1.h"
 #include "form/key_display.h"
 #include "form/midi.h"
+#include "form/performance_files.h"
+#include "form/playback_panel.h"
+#include "form/record_panel.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
 #include "instrument/vk.h"
-#include "performance/performance_files.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 
@@ -52,7 +54,7 @@ void KeyInput::keyDown(InputSurface surface, int k, int shift) {
     const KeyRole role = *shape->role();
     // The key that starts a recording (the R of Alt+R) is not part of it: its release went to
     // the start question, so played back it would sound a note that never ends.
-    const bool wasRecording = f_.recorder().isRecording;
+    const bool wasRecording = f_.recorder().isRecording();
     bool ok;
     if ((shift & (kShiftMask | kAltMask)) != 0 || !isNoteRole(role)) {
         ok = shortcut(surface, k, shift);
@@ -65,7 +67,7 @@ void KeyInput::keyDown(InputSurface surface, int k, int shift) {
         // A practising playback waits for this press, or counts it as a wrong key.
         if (ok) f_.player().userPressedNote(k);
     }
-    if (ok && wasRecording) f_.recorder().recordKeyEvent(k, true);
+    if (ok && wasRecording) f_.recording().recordKeyEvent(k, true);
 }
 
 bool KeyInput::playNote(InputSurface surface, int k, KeyRole role) {
@@ -207,24 +209,26 @@ bool KeyInput::shortcut(InputSurface surface, int k, int shift) {
                 if (f_.cmd_open.enabled()) f_.performanceFiles().cmd_open_Click();
                 return true;
             case 'P':
-                if (f_.player().isPlaying || f_.recorder().isRecording) return true;
-                if (f_.player().isPaused)
-                    f_.player().cmd_pause_Click();
+                if (f_.player().isPlaying() || f_.recorder().isRecording()) return true;
+                if (f_.player().isPaused())
+                    f_.playback().cmd_pause_Click();
                 else
-                    f_.player().cmd_play_Click();
+                    f_.playback().cmd_play_Click();
                 return true;
             case 'R':
-                if (!f_.recorder().isRecording && !f_.player().isPlaying && !f_.player().isPaused)
-                    f_.recorder().cmd_record_Click();
+                if (!f_.recorder().isRecording() && !f_.player().isPlaying() &&
+                    !f_.player().isPaused())
+                    f_.recording().cmd_record_Click();
                 return true;
             case 'S':
-                if (f_.player().isPlaying || f_.player().isPaused)
-                    f_.player().cmd_play_Click();
-                else if (f_.recorder().isRecording)
-                    f_.recorder().cmd_record_Click();
+                if (f_.player().isPlaying() || f_.player().isPaused())
+                    f_.playback().cmd_play_Click();
+                else if (f_.recorder().isRecording())
+                    f_.recording().cmd_record_Click();
                 return true;
             case 'W':
-                if (f_.player().isPlaying || f_.player().isPaused) f_.player().cmd_pause_Click();
+                if (f_.player().isPlaying() || f_.player().isPaused())
+                    f_.playback().cmd_pause_Click();
                 return true;
             default:
                 return true;
@@ -285,7 +289,7 @@ void KeyInput::keyUp(InputSurface surface, int k, int /*shift*/) {
         f_.lbl_note(f_.display().keyMarker[i] % 10).setVisible(false);
         if (keyboard) f_.shp_BScr.setLit(true);
     }
-    f_.recorder().recordKeyEvent(k, false);
+    f_.recording().recordKeyEvent(k, false);
 }
 
 void KeyInput::releaseAllKeys() {

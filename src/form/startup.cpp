@@ -10,6 +10,7 @@
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/midi.h"
+#include "form/playback_panel.h"
 #include "form/visual_options.h"
 #include "performance/player.h"
 
@@ -78,7 +79,7 @@ void Startup::fillTables() {
     f_.circleTouch().circleColors.fill(f_.lbl_CircleColor(9).backColor());
     f_.visualOptions().pressColor = f_.lbl_Color(2).backColor();
     f_.keys().typedProgram = {-1, -1};
-    f_.player().playSpeed = 1.0f;
+    f_.player().setSpeed(1.0f);
 }
 
 bool Startup::run() {
@@ -88,7 +89,7 @@ bool Startup::run() {
     makeDefaultSelections();
     fillTables();
     createKeyCaptions();
-    f_.player().placeStartMarker(0);
+    f_.playback().placeStartMarker(0);
     resetKeyHighlights();
     f_.configuration().readConfig();
     // The swatches' colours are applied whether or not config.ini set them, so the first start
@@ -100,7 +101,7 @@ bool Startup::run() {
 }
 
 bool Startup::Form_Unload() {
-    if (f_.player().isPlaying) return false;
+    if (f_.player().isPlaying()) return false;
     f_.shutDown();
     return true;
 }

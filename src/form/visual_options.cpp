@@ -52,7 +52,7 @@ void VisualOptions::applyColour(int which, Colour colour) {
 }
 
 void VisualOptions::lbl_Color_Click(int i) {
-    if (f_.player().isPlaying || !f_.lbl_Color.exists(i)) return;
+    if (f_.player().isPlaying() || !f_.lbl_Color.exists(i)) return;
     Label& swatch = f_.lbl_Color(i);
     auto chosen = f_.services.dialogs.chooseColour(swatch.backColor(), kColourDialogFlags);
     if (!chosen) return;
@@ -122,7 +122,7 @@ void VisualOptions::Form_Click() {
 
 template <class Target>
 void VisualOptions::replacePicture(Target& target, const char* title, const char* folder) {
-    if (!f_.player().isPlaying) {
+    if (!f_.player().isPlaying()) {
         FileDialogRequest request;
         request.title = title;
         request.filter = kPictureFilter;

@@ -2,6 +2,15 @@
 // shapes give them.
 #pragma once
 
+namespace muto {
+
+// Shift bits passed with key events.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+}  // namespace muto
+
 namespace muto::vk {
 
 inline constexpr int kBackspace = 8;

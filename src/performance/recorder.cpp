@@ -1,104 +1,33 @@
 #include "performance/recorder.h"
 
-#include "form/channel_controls.h"
-#include "form/form1.h"
-#include "form/key_input.h"
-#include "form/key_set_files.h"
-#include "performance/performance_files.h"
+#include <algorithm>
 
 namespace muto {
 
-void Recorder::cmd_record_Click() {
-    if (f_.cmd_record.caption() == "●")
-        startRecording();
-    else
-        stopRecording();
+void Recorder::start(PerformanceSnapshot snapshot, double now) {
+    recording_ = true;
+    performance_ = Performance{};
+    performance_.snapshot = std::move(snapshot);
+    performance_.events.reserve(static_cast<size_t>(std::max(capacity_, 0)) + 1);
+    downRecorded_.fill(false);
+    // Time stamps count from here on the monotonic clock: a wall-clock float loses its
+    // milliseconds late in the day, and a clock change would break the gaps.
+    startedAt_ = now;
 }
 
-void Recorder::cmb_RecMax_Click() {
-    capacity_ = f_.cmb_RecMax.selectedItemData();
-    f_.setFocus(f_.Picture1);
-}
-
-void Recorder::setRecordingControlsEnabled(bool enabled) {
-    for (Control* c : std::initializer_list<Control*>{
-             &f_.cmd_open, &f_.cmd_play, &f_.cmb_key, &f_.cmb_inst(0), &f_.cmb_inst(1),
-             &f_.cmb_OctShift(0), &f_.cmb_OctShift(1), &f_.cmb_volume(0), &f_.cmb_volume(1),
-             &f_.cmd_save, &f_.chk_KeysetMode, &f_.cmd_KeysetSave, &f_.cmd_KeysetOpen,
-             &f_.cmd_KeySetDefault, &f_.cmb_RecMax})
-        c->setEnabled(enabled);
-}
-
-void Recorder::startRecording() {
-    if (f_.services.dialogs.messageBox(
-            "녹음을 시작하시겠습니까?\n녹음은 최초의 키눌림으로부터 시작합니다.", "녹음 확인",
-            MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes) {
-        isRecording = true;
-        performance_ = Performance{};
-        performance_.snapshot = takeSnapshot();
-        performance_.events.reserve(static_cast<size_t>(std::max(capacity_, 0)) + 1);
-        downRecorded_.fill(false);
-        // Time stamps count from here on the monotonic clock: a wall-clock float loses its
-        // milliseconds late in the day, and a clock change would break the gaps.
-        startedAt_ = f_.services.monotonic.now();
-        f_.form.setCaption("무토 - [녹음중]");
-        f_.cmd_record.setCaption("■");
-        setRecordingControlsEnabled(false);
-    }
-    f_.setFocus(f_.Picture1);
-}
-
-PerformanceSnapshot Recorder::takeSnapshot() const {
-    PerformanceSnapshot s;
-    s.settings = {static_cast<uint8_t>(f_.cmb_key.listIndex()),
-                  static_cast<uint8_t>(f_.cmb_inst(0).listIndex()),
-                  static_cast<uint8_t>(f_.cmb_inst(1).listIndex()),
-                  static_cast<uint8_t>(f_.cmb_OctShift(0).listIndex()),
-                  static_cast<uint8_t>(f_.cmb_OctShift(1).listIndex()),
-                  static_cast<uint8_t>(f_.cmb_volume(0).listIndex()),
-                  static_cast<uint8_t>(f_.cmb_volume(1).listIndex())};
-    s.damper = f_.channels().dampers();
-    s.keySig[0] = keySigCode(f_.degreeAlterDirection());
-    for (size_t d = 0; d < 7; ++d)
-        s.keySig[1 + d] = keySigCode(f_.instrument().degreeAlter[d]);
-    // Each altered key with the note it plays now, under the settings just taken.
-    s.entries = alteredKeyEntries(f_);
-    return s;
-}
-
-void Recorder::stopRecording() {
-    isRecording = false;
-    f_.form.setCaption("무토");
-    f_.cmd_record.setCaption("●");
-    if (!performance_.events.empty()) {
-        f_.performanceFiles().askPerformanceFileName(true);
-        f_.performanceFiles().resetPlayPositions();
-    }
-    setRecordingControlsEnabled(true);
-    f_.setFocus(f_.Picture1);
-}
-
-void Recorder::recordKeyEvent(int k, bool down) {
-    if (!isRecording) return;
+Recorder::Take Recorder::record(int k, bool down, double now) {
+    if (!recording_) return Take::Ignored;
     // A key-up whose key-down came before the recording (the Return that answered its question)
     // is not part of it: the recording begins at the first key pressed.
     const size_t key = static_cast<size_t>(k & 0xFF);
-    if (!down && !downRecorded_[key]) return;
+    if (!down && !downRecorded_[key]) return Take::Ignored;
     downRecorded_[key] = down;
-    const double t = f_.services.monotonic.now() - startedAt_;
-    performance_.events.push_back(PerfEvent{
-        static_cast<int16_t>(k), static_cast<int16_t>(down ? 1 : 0), static_cast<float>(t)});
-    if (performance_.eventCount() > capacity_) {
-        // The held keys are released before the first box: the boxes take the keys' releases,
-        // and their notes would sound until the file name is answered. The releases are not
-        // recorded, nor is the damper the recording put down left down.
-        isRecording = false;
-        f_.keys().releaseAllKeys();
-        f_.channels().liftDampersPutDownSince(performance_.snapshot.damper);
-        f_.services.dialogs.messageBox("녹음 최대 길이를 초과하여 녹음을 중지합니다.", "안내",
-                                       MsgButtons::Ok, MsgIcon::Information);
-        cmd_record_Click();
-    }
+    performance_.events.push_back(PerfEvent{static_cast<int16_t>(k),
+                                            static_cast<int16_t>(down ? 1 : 0),
+                                            static_cast<float>(now - startedAt_)});
+    if (performance_.eventCount() <= capacity_) return Take::Recorded;
+    recording_ = false;
+    return Take::Full;
 }
 
 }  // namespace muto

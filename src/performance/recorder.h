@@ -1,5 +1,5 @@
-// Recording: the record button, the capacity list, and the step that stores each key event
-// while a recording runs.
+// Recording: the key events of a recording with their times, counted from its start on the
+// monotonic clock, and the snapshot of the settings taken when it began.
 #pragma once
 
 #include <array>
@@ -10,20 +10,18 @@
 
 namespace muto {
 
-class Form1;
-
 class Recorder {
 public:
-    explicit Recorder(Form1& form) : f_(form) {}
+    // Starts a recording with the settings and altered keys as they stand; `now` is monotonic
+    // seconds. The performance in memory is replaced.
+    void start(PerformanceSnapshot snapshot, double now);
+    void stop() { recording_ = false; }
+    bool isRecording() const { return recording_; }
 
-    void cmd_record_Click();
-    void cmb_RecMax_Click();
-    // Stores a key event of the input surface while recording; stops the recording when the
-    // chosen capacity is exceeded.
-    void recordKeyEvent(int keyCode, bool down);
-
-    void startRecording();
-    void stopRecording();
+    enum class Take { Ignored, Recorded, Full };
+    // Stores a key event at monotonic time `now`. A key-up whose key-down came before the
+    // recording is ignored. Full: the event went past the capacity and the recording stopped.
+    Take record(int keyCode, bool down, double now);
 
     // The performance in memory: the one recorded last, or opened.
     const Performance& performance() const { return performance_; }
@@ -34,17 +32,11 @@ public:
     int capacity() const { return capacity_; }
     void setCapacity(int events) { capacity_ = events; }
 
-    // A recording runs.
-    bool isRecording = false;
-
 private:
-    void setRecordingControlsEnabled(bool enabled);
-    // The settings and altered keys as they stand.
-    PerformanceSnapshot takeSnapshot() const;
-    Form1& f_;
     Performance performance_;
+    bool recording_ = false;
     int capacity_ = 0;
-    double startedAt_ = 0;  // monotonic seconds when the recording began
+    double startedAt_ = 0;
     // Keys whose key-down the recording holds: only their key-ups are recorded.
     std::array<bool, 256> downRecorded_{};
 };

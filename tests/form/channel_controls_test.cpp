@@ -69,12 +69,12 @@ TEST_F(FormTest, SpeedBarSetsThePlaybackSpeed) {
     ScrollBar& speed = f.vbar_Effect(3);
     speed.setValue(25);
     EXPECT_EQ(f.lbl_effect(3).caption(), "x2.5");
-    EXPECT_FLOAT_EQ(f.player().playSpeed, 2.5f);
+    EXPECT_FLOAT_EQ(f.player().speed(), 2.5f);
     speed.setValue(30);
     EXPECT_EQ(f.lbl_effect(3).caption(), "x3.0");
     speed.setValue(1);
     EXPECT_EQ(f.lbl_effect(3).caption(), "x0.1");
-    EXPECT_FLOAT_EQ(f.player().playSpeed, 0.1f);
+    EXPECT_FLOAT_EQ(f.player().speed(), 0.1f);
     EXPECT_FALSE(speed.setValue(0));
     EXPECT_FALSE(speed.setValue(31));
     EXPECT_TRUE(midi.sent.empty());

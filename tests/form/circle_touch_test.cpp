@@ -5,6 +5,7 @@
 
 #include "form/key_display.h"
 #include "form/key_input.h"
+#include "form/playback_panel.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
@@ -184,10 +185,10 @@ TEST_F(CircleTouchTest, ThePaletteChoosesOneColourOrTheRainbow) {
     EXPECT_TRUE(f.pic_Palette.visible());
     indicator.onClick();
     EXPECT_FALSE(f.pic_Palette.visible());
-    f.player().isPlaying = true;
+    startPlaying();
     indicator.onClick();
     EXPECT_FALSE(f.pic_Palette.visible());  // not while a playback runs
-    f.player().isPlaying = false;
+    f.playback().cmd_play_Click();
 
     for (int i = 0; i < 8; ++i) {
         indicator.onClick();
@@ -225,16 +226,16 @@ TEST_F(CircleTouchTest, PlaybackInCircleModeGoesToTheRings) {
     p.events = {{int16_t(kQ), 1, 100.0f}, {int16_t(kQ), 0, 100.1f}};
     p.snapshot.settings = {0, 0, 0, 2, 2, 0, 0};
     f.recorder().setPerformance(std::move(p));
-    f.player().progressScale = 2;
+    f.playback().setProgressScale(2);
     f.cmd_play.click();
-    ASSERT_TRUE(f.player().isPlaying);
+    ASSERT_TRUE(f.player().isPlaying());
     EXPECT_EQ(f.focused(), &f.pic_CircleTouch);
     time.advanceMs(1010);
     EXPECT_EQ(midi.take(), (Strings{"90 3C 7F"}));
     EXPECT_TRUE(f.circleTouch().growing(0));
     EXPECT_FALSE(f.shp_key(kQ).lit());
     time.advance(2s);
-    EXPECT_FALSE(f.player().isPlaying);
+    EXPECT_FALSE(f.player().isPlaying());
 }
 
 // --- Both surfaces play alike ------------------------------------------------------------
@@ -277,7 +278,7 @@ std::string snapshot(Form1& f, const std::vector<uint32_t>& midi) {
           << f.cmb_volume(ch).listIndex() << ' ' << f.chk_damper(ch).value();
     o << ' ' << f.chk_ESync.value() << ' ' << f.vbar_Effect(3).value();
     const Performance& p = f.recorder().performance();
-    o << "\nrec:" << f.recorder().isRecording << ' ' << p.eventCount();
+    o << "\nrec:" << f.recorder().isRecording() << ' ' << p.eventCount();
     for (const PerfEvent& e : p.events)
         o << ' ' << e.keyCode << ':' << e.isDown;
     o << "\nshown:";
@@ -330,7 +331,7 @@ protected:
         }
         const std::vector<bool> before = lit();
         if (recMax > 0) {
-            f.recorder().isRecording = true;
+            f.recorder().start({}, 0);
             f.cmd_record.setCaption("■");
             f.recorder().setCapacity(recMax);
         }

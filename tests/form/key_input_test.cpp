@@ -157,7 +157,7 @@ TEST_F(FormTest, ControlKeysToggleDampersLinkAndSpeed) {
     tap(kF12);
     EXPECT_EQ(f.lbl_effect(3).caption(), "x1.1");
     f.vbar_Effect(3).setValue(1);
-    f.recorder().isRecording = true;
+    f.recorder().start({}, 0);
     f.recorder().setCapacity(100);
     tap(kF11);  // refused at the top of the bar: nothing happens and nothing is recorded
     EXPECT_EQ(f.vbar_Effect(3).value(), 1);
@@ -251,7 +251,7 @@ TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {
 
 TEST_F(FormTest, NotesOutsideTheMidiRangeDoNothingAndDoNotStick) {
     Form1& f = started();
-    f.recorder().isRecording = true;
+    f.recorder().start({}, 0);
     f.recorder().setCapacity(100);
     f.instrument().keyNote[kQ] = 127;
     down(kSpace);
@@ -280,7 +280,7 @@ TEST_F(FormTest, NoteOffNamesTheSoundingNoteAfterTheMapChanged) {
 
 TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
     Form1& f = started();
-    f.recorder().isRecording = true;
+    f.recorder().start({}, 0);
     f.cmd_record.setCaption("■");
     f.recorder().setCapacity(2);
     down(kA);
@@ -288,7 +288,7 @@ TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
     EXPECT_EQ(f.recorder().performance().eventCount(), 2);
     down(kE);  // the third event exceeds the limit and is still stored
     EXPECT_EQ(f.recorder().performance().eventCount(), 3);
-    EXPECT_FALSE(f.recorder().isRecording);
+    EXPECT_FALSE(f.recorder().isRecording());
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "녹음 최대 길이를 초과하여 녹음을 중지합니다.");
     EXPECT_EQ(dialogs.boxes[0].title, "안내");
@@ -302,7 +302,7 @@ TEST_F(FormTest, RecordingLimitStopsTheRecordingAndReleasesEveryKey) {
 
 TEST_F(FormTest, KeysWithoutAShapeAreIgnoredCompletely) {
     Form1& f = started();
-    f.recorder().isRecording = true;
+    f.recorder().start({}, 0);
     f.recorder().setCapacity(10);
     tap(kTab);
     tap(121);  // F10

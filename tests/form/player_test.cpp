@@ -10,6 +10,7 @@
 #include <set>
 
 #include "form/key_input.h"
+#include "form/playback_panel.h"
 #include "formats/performance_file.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
@@ -51,7 +52,7 @@ protected:
             uint8_t(f.cmb_OctShift(1).listIndex()), uint8_t(f.cmb_volume(0).listIndex()),
             uint8_t(f.cmb_volume(1).listIndex())};
         p.snapshot.damper = {uint8_t(f.chk_damper(0).value()), uint8_t(f.chk_damper(1).value())};
-        f.player().progressScale = p.eventCount();
+        f.playback().setProgressScale(p.eventCount());
         f.recorder().setPerformance(std::move(p));
     }
     // Changes the performance in memory.
@@ -108,8 +109,8 @@ TEST_F(PlayerTest, FirstEventAfterASecondThenTheGapsDividedBySpeed) {
         play();
         time.runUntilIdle(60s);
         EXPECT_EQ(times(), r.expected);
-        EXPECT_FALSE(f.player().isPlaying);
-        EXPECT_EQ(f.player().playPos, 12);
+        EXPECT_FALSE(f.player().isPlaying());
+        EXPECT_EQ(f.player().playPos(), 12);
     }
 }
 
@@ -151,7 +152,7 @@ TEST_F(PlayerTest, StartAtOrBeyondTheEndPlaysTheLastEvent) {
         EXPECT_EQ(log[0].hex, "90 3E 7F");  // W at the second it is due
         EXPECT_EQ(log[0].ms, 1000);
         EXPECT_EQ(log[1].hex, "80 3E 00");  // its release was lost: the end lets it go
-        EXPECT_FALSE(f.player().isPlaying);
+        EXPECT_FALSE(f.player().isPlaying());
     }
     // Text that is no number starts at the beginning.
     Form1& f = ready();
@@ -171,8 +172,8 @@ TEST_F(PlayerTest, ResumeAfterAPausePlaysTheNextEventAtOnceThenTheRecordedGaps) 
     EXPECT_EQ(f.form.caption(), "무토 - 곡.vsp[연주중]");
     time.advanceMs(1200);  // event 0 at 1.0 s
     pause();
-    EXPECT_TRUE(f.player().isPaused);
-    EXPECT_FALSE(f.player().isPlaying);
+    EXPECT_TRUE(f.player().isPaused());
+    EXPECT_FALSE(f.player().isPlaying());
     EXPECT_EQ(f.cmd_pause.caption(), "▶");
     EXPECT_EQ(f.cmd_play.caption(), "■");
     EXPECT_EQ(f.form.caption(), "무토 - 곡.vsp[연주 일시정지]");
@@ -206,7 +207,7 @@ TEST_F(PlayerTest, ALongStallShiftsTheRestAShortOneIsCaughtUp) {
         time.stall(r.stall);
         time.runUntilIdle(10s);
         EXPECT_EQ(times(), r.expected);
-        EXPECT_FALSE(f.player().isPlaying);
+        EXPECT_FALSE(f.player().isPlaying());
     }
 }
 
@@ -218,7 +219,7 @@ TEST_F(PlayerTest, GapsAcrossMidnightInTheFileOrOnTheWallClockStayTheSame) {
     play();
     time.runUntilIdle(10s);
     EXPECT_EQ(times(), (std::vector<int64_t>{1000, 1250, 1500, 1750}));
-    EXPECT_FALSE(f.player().isPlaying);
+    EXPECT_FALSE(f.player().isPlaying());
 }
 
 TEST_F(PlayerTest, AStopInTheMiddleReleasesEveryNoteTheEndOnlyThePlaybacksLostOnes) {
@@ -233,7 +234,7 @@ TEST_F(PlayerTest, AStopInTheMiddleReleasesEveryNoteTheEndOnlyThePlaybacksLostOn
     EXPECT_EQ(midi.hex(), (std::vector<std::string>{"80 3C 00", "81 3C 00"}));
     EXPECT_FALSE(f.keys().isHeld(kQ));
     EXPECT_FALSE(f.keys().isHeld(kPad1));
-    EXPECT_FALSE(f.player().isPlaying);
+    EXPECT_FALSE(f.player().isPlaying());
     EXPECT_EQ(f.cmd_play.caption(), "▶");
     up(kPad1);
 
@@ -256,7 +257,7 @@ TEST_F(PlayerTest, AStopInTheMiddleReleasesEveryNoteTheEndOnlyThePlaybacksLostOn
     midi.sent.clear();
     play();
     EXPECT_EQ(midi.hex(), (std::vector<std::string>{"80 3C 00", "81 3C 00"}));
-    EXPECT_FALSE(f.player().isPaused);
+    EXPECT_FALSE(f.player().isPaused());
     EXPECT_EQ(f.cmd_pause.caption(), "||");
 }
 
@@ -339,7 +340,7 @@ TEST_F(PlayerTest, TheTransportShowsPlayingPausedAndIdle) {
     // Nothing to play: the captions and controls come back at once.
     perform({});
     play();
-    EXPECT_FALSE(f.player().isPlaying);
+    EXPECT_FALSE(f.player().isPlaying());
     EXPECT_EQ(f.form.caption(), "무토");
     EXPECT_EQ(f.cmd_play.caption(), "▶");
     EXPECT_TRUE(f.cmd_open.enabled());
@@ -359,9 +360,9 @@ TEST_F(PlayerTest, TheTransportShowsPlayingPausedAndIdle) {
                        (Control*)&f.vbar_Effect(3), (Control*)&f.cmd_play})
         EXPECT_TRUE(c->enabled()) << c->name();
     EXPECT_EQ(f.focused(), &f.pic_CircleTouch);
-    EXPECT_EQ(f.player().progressUnits(), 1);
+    EXPECT_EQ(f.playback().progressUnits(), 1);
     time.advanceMs(1600);  // two events played
-    EXPECT_EQ(f.player().progressUnits(), 2);
+    EXPECT_EQ(f.playback().progressUnits(), 2);
     EXPECT_EQ(f.shp_progress.geometry().width, std::lround(f.pic_ProgBack.geometry().width / 2.0));
     EXPECT_FALSE(f.queryUnload());  // no closing while a performance plays
     time.runUntilIdle(10s);
@@ -369,7 +370,7 @@ TEST_F(PlayerTest, TheTransportShowsPlayingPausedAndIdle) {
     EXPECT_EQ(f.cmd_play.caption(), "▶");
     for (Control* c : {(Control*)&f.cmd_open, (Control*)&f.chk_CircleTouch, (Control*)&f.chk_BScr})
         EXPECT_TRUE(c->enabled()) << c->name();
-    EXPECT_EQ(f.player().progressUnits(), 1);
+    EXPECT_EQ(f.playback().progressUnits(), 1);
     EXPECT_EQ(f.focused(), &f.pic_CircleTouch);  // the keyboard focus, in circle-touch mode
     EXPECT_TRUE(f.queryUnload());
 }
@@ -456,7 +457,7 @@ TEST_F(PlayerTest, PracticeWaitsForTheKeyLightsItCountsWrongKeysAndLateness) {
                                      {1450, "91 3C 7F"}, {1575, "81 3C 00"}, {1650, "80 3C 00"},
                                      {1650, "90 3F 7F"}, {2300, "80 3F 00"}};
     EXPECT_EQ(log, expected);
-    EXPECT_FALSE(f.player().isPlaying);
+    EXPECT_FALSE(f.player().isPlaying());
     ASSERT_FALSE(dialogs.boxes.empty());
     EXPECT_EQ(dialogs.boxes.back().title, "연습");
     EXPECT_EQ(dialogs.boxes.back().text, "맞힌 음 2개, 틀린 건반 1개, 평균 늦음 100 ms");
@@ -529,8 +530,8 @@ TEST_F(PlayerTest, EveryNoteOnGetsItsNoteOffWhateverHappensMeanwhile) {
         time.runUntilIdle(std::chrono::seconds(pick(2) * 100));
         for (int k : live)
             up(k);
-        if (f.player().isPlaying || f.player().isPaused) play();
-        EXPECT_FALSE(f.player().isPlaying || f.player().isPaused);
+        if (f.player().isPlaying() || f.player().isPaused()) play();
+        EXPECT_FALSE(f.player().isPlaying() || f.player().isPaused());
         std::map<int, int> sounding;  // channel × 128 + note → on minus off
         for (uint32_t m : midi.sent) {
             int status = int(m & 0xF0), key = int(m & 0x0F) * 128 + int((m >> 8) & 0x7F);

@@ -10,7 +10,8 @@
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/key_set_files.h"
-#include "performance/performance_files.h"
+#include "form/performance_files.h"
+#include "form/playback_panel.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
@@ -57,14 +58,14 @@ TEST_F(RecordingTest, StartTakesTheSnapshotAndLocksTheSettings) {
     tap(112 + 2);  // F3: a sharp on degree 2
     dialogs.answer = MsgResult::No;
     f.cmd_record.click();  // declined: nothing changes
-    EXPECT_FALSE(f.recorder().isRecording);
+    EXPECT_FALSE(f.recorder().isRecording());
     EXPECT_TRUE(f.cmd_open.enabled());
     startRecording();
     ASSERT_GE(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[1].text,
               "녹음을 시작하시겠습니까?\n녹음은 최초의 키눌림으로부터 시작합니다.");
     EXPECT_EQ(dialogs.boxes[1].title, "녹음 확인");
-    EXPECT_TRUE(f.recorder().isRecording);
+    EXPECT_TRUE(f.recorder().isRecording());
     EXPECT_EQ(f.form.caption(), "무토 - [녹음중]");
     EXPECT_EQ(f.cmd_record.caption(), "■");
     EXPECT_EQ(perf().snapshot.settings, (std::array<uint8_t, 7>{3, 0, 0, 2, 1, 0, 0}));
@@ -85,14 +86,14 @@ TEST_F(RecordingTest, FiveHundredKeysStoreOneThousandAndOneEvents) {
     for (int i = 0; i < 500; ++i)
         tap(kA);
     EXPECT_EQ(perf().eventCount(), 1000);
-    EXPECT_TRUE(f.recorder().isRecording);
+    EXPECT_TRUE(f.recorder().isRecording());
     down(kQ);
     EXPECT_EQ(perf().eventCount(), 1001);
-    EXPECT_FALSE(f.recorder().isRecording);
+    EXPECT_FALSE(f.recorder().isRecording());
     EXPECT_EQ(dialogs.boxes.back().text, "녹음 최대 길이를 초과하여 녹음을 중지합니다.");
     EXPECT_EQ(dialogs.requests.size(), 1u);    // the save offer, cancelled
     EXPECT_EQ(midi.hex().back(), "80 3C 00");  // Q released, its key-up not recorded
-    EXPECT_EQ(f.player().progressScale, 1001);
+    EXPECT_EQ(f.playback().progressScale(), 1001);
     EXPECT_EQ(f.form.caption(), "무토");
     EXPECT_TRUE(f.cmd_open.enabled());
 }
@@ -107,7 +108,7 @@ TEST_F(RecordingTest, WhatIsRecorded) {
     tap(kShift, 1);
     down(kAlt, 4);
     down('S', 4);  // stops the recording before the S could be stored
-    EXPECT_FALSE(f.recorder().isRecording);
+    EXPECT_FALSE(f.recorder().isRecording());
     Strings events;
     for (int i = 0; i < perf().eventCount(); ++i)
         events.push_back(std::to_string(perf().events[static_cast<size_t>(i)].keyCode) +
@@ -121,7 +122,7 @@ TEST_F(RecordingTest, KeysPressedBeforeTheRecordingAreNotPartOfIt) {
     down(kAlt, 4);
     dialogs.answers.push_back(MsgResult::Yes);
     down('R', 4);
-    EXPECT_TRUE(f.recorder().isRecording);
+    EXPECT_TRUE(f.recorder().isRecording());
     time.advanceMs(2500);
     up(13);
     up('R', 4);
@@ -208,7 +209,7 @@ TEST_F(RecordingTest, OpenReadsAPerformanceAndResetsThePositions) {
     EXPECT_EQ(f.form.caption(), "무토 - two.vsp");
     EXPECT_EQ(f.shp_StartPos.tag(), "0");
     EXPECT_EQ(f.cmd_SavePlayPos(1).tag(), "0");
-    EXPECT_EQ(f.player().progressScale, 2);
+    EXPECT_EQ(f.playback().progressScale(), 2);
     // Saved again, it is the same file byte for byte.
     f.performanceFiles().writePerformanceFile(file("again.vsp"));
     EXPECT_EQ(read(file("again.vsp")), read(path));

@@ -3,6 +3,7 @@
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/midi.h"
+#include "form/playback_panel.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
 #include "performance/player.h"
@@ -48,7 +49,7 @@ TEST_F(FormTest, FirstStartDefaults) {
     const char* effects[4] = {"음지속 70", "음잔향 0", "음두께 0", "x1.0"};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(f.lbl_effect(i).caption(), effects[i]);
-    EXPECT_FLOAT_EQ(f.player().playSpeed, 1.0f);
+    EXPECT_FLOAT_EQ(f.player().speed(), 1.0f);
     EXPECT_EQ(f.keys().typedProgram[0], -1);
     EXPECT_EQ(f.keys().typedProgram[1], -1);
     EXPECT_EQ(f.visualOptions().pressColor, f.lbl_Color(2).backColor());
@@ -134,11 +135,15 @@ TEST_F(FormTest, AWriteFailureOfTheOutputIsShownOnceAndPlayingGoesOn) {
 
 TEST_F(FormTest, CloseIsRefusedWhilePlayingAndClosesTheOutputOtherwise) {
     Form1& f = started();
-    f.player().isPlaying = true;
+    Performance p;
+    p.events = {{'Q', 1, 0}, {'Q', 0, 1}};
+    f.recorder().setPerformance(std::move(p));
+    f.playback().cmd_play_Click();
+    ASSERT_TRUE(f.player().isPlaying());
     EXPECT_FALSE(f.queryUnload());
     EXPECT_EQ(midi.closes, 0);
-    f.player().isPlaying = false;
-    f.player().isPaused = true;
+    f.playback().cmd_pause_Click();
+    ASSERT_TRUE(f.player().isPaused());
     EXPECT_TRUE(f.queryUnload());
     EXPECT_EQ(midi.closes, 1);
 }

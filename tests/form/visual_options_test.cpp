@@ -200,7 +200,7 @@ TEST_F(FormTest, PictureDialogsReplaceOnlyWithLoadablePictures) {
 
 TEST_F(FormTest, NoColourOrPictureDialogWhilePlaying) {
     Form1& f = started();
-    f.player().isPlaying = true;
+    startPlaying();
     dialogs.chosenFile = "/pics/a.gif";
     dialogs.chosenColour = rgb(9, 9, 9);
     const Colour swatch = f.lbl_Color(2).backColor();
@@ -214,7 +214,7 @@ TEST_F(FormTest, NoColourOrPictureDialogWhilePlaying) {
     EXPECT_EQ(f.form.tag(), "");
     EXPECT_EQ(f.lbl_Color(2).backColor(), swatch);
     // Paused, the dialogs open again.
-    f.player().isPlaying = false;
+    f.playback().cmd_pause_Click();
     f.form.onDblClick();
     EXPECT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(f.form.tag(), "/pics/a.gif");

@@ -13,10 +13,11 @@
 #include "app/export_command.h"
 #include "app/import_command.h"
 #include "form/key_set_files.h"
+#include "form/performance_export.h"
+#include "form/performance_files.h"
+#include "form/playback_panel.h"
 #include "instrument/vk.h"
 #include "performance/midi_import.h"
-#include "performance/performance_export.h"
-#include "performance/performance_files.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "platform/midi/fluid_engine.h"
@@ -139,7 +140,7 @@ protected:
         p.snapshot.damper = {0, 1};
         p.snapshot.keySig = {1, 0, 0, 1, 0, 0, 0, 0};
         p.snapshot.entries = {KeyEntry{uint8_t(kA), 46 + 22, 's'}};
-        f.player().progressScale = p.eventCount();
+        f.playback().setProgressScale(p.eventCount());
         f.recorder().setPerformance(std::move(p));
         f.cmd_SavePlayPos(1).setTag("5");
     }
@@ -153,11 +154,11 @@ protected:
             played.push_back({std::max(time.now() - start, 0.0), m});
         };
         form->shp_StartPos.setTag("0");
-        form->player().cmd_play_Click();
+        form->playback().cmd_play_Click();
         played.clear();
         start = time.now() + 1.0;
         time.advance(60s);
-        if (form->player().isPaused) form->player().cmd_play_Click();
+        if (form->player().isPaused()) form->playback().cmd_play_Click();
         midi.onMessage = nullptr;
         return played;
     }

@@ -19,8 +19,9 @@
 #include <vector>
 
 #include "form/form1.h"
+#include "form/playback_panel.h"
+#include "form/record_panel.h"
 #include "form/visual_options.h"
-#include "performance/player.h"
 #include "platform/qt/key_canvas.h"
 #include "platform/qt/qt_services.h"
 #include "support/fake_services.h"
@@ -310,10 +311,14 @@ TEST_F(MainWindowTest, EffectHeadersFitTheirWidestValuesInOneSize) {
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedDuringPlayback) {
-    form.player().isPlaying = true;
+    Performance p;
+    p.snapshot = form.recording().takeSnapshot();
+    p.events = {{81, 1, 0}, {81, 0, 100}};
+    form.recorder().setPerformance(std::move(p));
+    form.playback().cmd_play_Click();
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
-    form.player().isPlaying = false;
+    form.playback().cmd_play_Click();
     EXPECT_TRUE(window->close());
 }
 

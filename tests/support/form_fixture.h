@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "form/form1.h"
+#include "form/playback_panel.h"
+#include "form/record_panel.h"
 #include "support/fake_services.h"
 
 namespace muto::test {
@@ -37,6 +39,15 @@ protected:
         tap(vk);
         up(32);
         form->chk_KeysetMode.setValue(0);
+    }
+    // Starts a playback that changes no setting and whose first event lies ahead.
+    void startPlaying() {
+        Performance p;
+        p.snapshot = form->recording().takeSnapshot();
+        p.events = {{81, 1, 0}, {81, 0, 100}};
+        form->recorder().setPerformance(std::move(p));
+        form->playback().cmd_play_Click();
+        ASSERT_TRUE(form->player().isPlaying());
     }
 
     FakeServices fakes;

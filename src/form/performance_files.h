@@ -34,8 +34,6 @@ public:
     bool writeMidiFileOfPerformance(const std::string& path);
     // Waits for the files still being written and reports their failures: before the end.
     void finishWrites() { writes_.finish(); }
-    // Playback starts from the beginning: position, marker, remembered positions and scale.
-    void resetPlayPositions();
 
 private:
     // Imports a Standard MIDI File as the performance in memory and says what was kept; a file

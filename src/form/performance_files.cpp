@@ -1,4 +1,4 @@
-#include "performance/performance_files.h"
+#include "form/performance_files.h"
 
 #include <sys/stat.h>
 
@@ -8,11 +8,12 @@
 
 #include "form/form1.h"
 #include "form/key_set_files.h"
+#include "form/performance_export.h"
+#include "form/playback_panel.h"
 #include "formats/performance_file.h"
 #include "io/failure_reason.h"
 #include "io/read_file.h"
 #include "performance/midi_import.h"
-#include "performance/performance_export.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 
@@ -108,14 +109,6 @@ void PerformanceFiles::cmd_save_Click() {
     f_.setFocus(f_.Picture1);
 }
 
-void PerformanceFiles::resetPlayPositions() {
-    f_.player().playPos = 0;
-    f_.player().placeStartMarker(0);
-    f_.shp_StartPos.setTag("0");
-    f_.cmd_SavePlayPos.forEach([](Button& b) { b.setTag("0"); });
-    f_.player().progressScale = f_.recorder().performance().eventCount();
-}
-
 void PerformanceFiles::cmd_open_Click() {
     FileDialogRequest request;
     request.title = "연주 파일 열기";
@@ -125,7 +118,7 @@ void PerformanceFiles::cmd_open_Click() {
     if (path && !path->empty() && isMidiImportName(*path)) {
         importMidiFile(*path);
     } else if (path && !path->empty()) {
-        f_.player().clearKeyOverrides();
+        f_.playback().clearKeyOverrides();
         auto bytes = readWholeFile(*path);
         auto perf = bytes ? readPerformance(*bytes) : ReadResult<PerformanceFile>(bytes.failure());
         if (!perf) {
@@ -139,7 +132,7 @@ void PerformanceFiles::cmd_open_Click() {
         } else {
             f_.recorder().setPerformance(performanceOf(std::move(*perf), *path));
             f_.form.setCaption("무토 - " + baseName(*path));
-            if (!f_.recorder().performance().events.empty()) resetPlayPositions();
+            if (!f_.recorder().performance().events.empty()) f_.playback().resetPlayPositions();
         }
     }
     f_.setFocus(f_.Picture1);
@@ -155,12 +148,12 @@ void PerformanceFiles::importMidiFile(const std::string& path) {
         return;
     }
     // Like a recording never saved: no performance file, the key set cleared.
-    f_.player().clearKeyOverrides();
+    f_.playback().clearKeyOverrides();
     PerformanceFile& perf = imported->performance;
     perf.version = kPerformanceVersion;
     f_.recorder().setPerformance(performanceOf(std::move(perf), ""));
     f_.form.setCaption("무토 - " + baseName(path));
-    resetPlayPositions();
+    f_.playback().resetPlayPositions();
     f_.services.dialogs.messageBox(importReportText(imported->summary), "안내", MsgButtons::Ok,
                                    MsgIcon::Information);
 }

@@ -1,4 +1,4 @@
-#include "performance/performance_export.h"
+#include "form/performance_export.h"
 
 #include <algorithm>
 #include <functional>
@@ -9,6 +9,7 @@
 #include "form/form1.h"
 #include "form/key_map.h"
 #include "form/midi.h"
+#include "form/playback_panel.h"
 #include "io/read_file.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
@@ -105,7 +106,7 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     // The performance as the window holds it after opening the file or recording it.
     f.recorder().setPerformance(source.performance);
     const int count = source.performance.eventCount();
-    f.player().progressScale = count;
+    f.playback().setProgressScale(count);
     for (int i = 0; i < 3; ++i)
         f.vbar_Effect(i).setValue(source.effects[static_cast<size_t>(i)]);
     f.chk_CircleTouch.setValue(source.circleTouch ? 1 : 0);
@@ -113,8 +114,8 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
 
     PlaybackCapture capture;
     if (count <= 0) return capture;
-    f.player().cmd_play_Click();
-    if (!f.player().isPlaying) return capture;
+    f.playback().cmd_play_Click();
+    if (!f.player().isPlaying()) return capture;
     const double start = time.now() + kLeadIn;
 
     // The settings the playback restored, stated in full at time 0 by the handlers that send
@@ -139,16 +140,16 @@ PlaybackCapture capturePlayback(const PerformanceSource& source) {
     };
     // When each event was played, for the remembered positions.
     std::vector<double> eventTimes(static_cast<size_t>(count), 0.0);
-    int played = f.player().playPos;
-    while (f.player().isPlaying) {
+    int played = f.player().playPos();
+    while (f.player().isPlaying()) {
         const std::optional<int64_t> due = time.nextDueUs();
         if (!due) break;
         time.advance(std::chrono::microseconds(std::max<int64_t>(*due - time.nowUs(), 0)));
-        for (; played < f.player().playPos && played < count; ++played)
+        for (; played < f.player().playPos() && played < count; ++played)
             eventTimes[static_cast<size_t>(played)] = std::max(time.now() - start, 0.0);
     }
     // A recorded shortcut may have paused the playback: it ends there.
-    if (f.player().isPaused) f.player().cmd_play_Click();
+    if (f.player().isPaused()) f.playback().cmd_play_Click();
     capture.length = std::max(time.now() - start, 0.0);
     midi.sink = nullptr;
 

@@ -148,23 +148,6 @@ void Shape::setBordered(bool b) {
     update(bordered_, b);
 }
 
-std::optional<KeyRole> Shape::role() const {
-    int r = -1;
-    const std::string& t = tag();
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), r);
-    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
-    switch (r) {
-        case 0:
-        case 1:
-        case 3:
-        case 4:
-        case 5:
-            return static_cast<KeyRole>(r);
-        default:
-            return std::nullopt;
-    }
-}
-
 namespace {
 
 // The classic Windows system colours, COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30).

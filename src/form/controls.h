@@ -239,8 +239,6 @@ public:
     void setBorderColor(Colour c);
     bool bordered() const { return bordered_; }
     void setBordered(bool b);
-    // The role kept as a number in the Tag of a key shape; nothing for any other Tag.
-    std::optional<KeyRole> role() const;
 
 private:
     bool lit_ = false;

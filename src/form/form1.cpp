@@ -18,6 +18,7 @@
 #include "form/record_panel.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
+#include "instrument/key_layout.h"
 
 namespace muto {
 
@@ -57,6 +58,7 @@ Form1::Form1(Services s)
       keyMap_(std::make_unique<KeyMap>(*this)),
       channels_(std::make_unique<ChannelControls>(*this)),
       keys_(std::make_unique<KeyInput>(*this)),
+      keyboard_(std::make_unique<Keyboard>(*instrument_, *keys_)),
       circleTouch_(std::make_unique<CircleTouch>(*this)),
       display_(std::make_unique<KeyDisplay>(*this)),
       startup_(std::make_unique<Startup>(*this)),
@@ -91,25 +93,15 @@ std::string Form1::programPath(const std::string& name) const {
     return services.programDir + "/" + rel;
 }
 
-int Form1::degreeAlterDirection() const {
-    const std::string& t = Label1(4).tag();
-    int v = 0;
-    std::from_chars(t.data(), t.data() + t.size(), v);
-    return v;
-}
-
-void Form1::setDegreeAlterDirection(int direction) {
-    Label1(4).setTag(std::to_string(direction));
-}
-
 void Form1::createControls() {
     const Rect kb = layout::keyboardPicture();
     for (const layout::KeyShape& k : layout::keyShapes()) {
         Shape& s = shp_key.add(k.vk);
-        s.setTag(std::to_string(k.role));
+        const int role = static_cast<int>(keyRoleOf(k.vk).value_or(KeyRole::Control));
+        s.setTag(std::to_string(role));
         s.setGeometry({kb.left + layout::px(k.left), kb.top + layout::px(k.top),
                        layout::px(k.width), layout::px(k.height)});
-        s.setBackColor(roleColour(k.role));
+        s.setBackColor(roleColour(role));
         s.setBorderColor(kDesignOutline);
         s.setLit(true);  // the design shows every key shape opaque
     }
@@ -158,7 +150,6 @@ void Form1::createControls() {
         l.setCaption(legends[i]);
         l.setForeColor(kDesignCaption);
     }
-    Label1(4).setTag("1");
     const char* options[11] = {"채널1/2 연동", "키테두리",      "키자막", "한글자막",
                                "애니메이션",   "동심원 키터치", "F8",     "F9",
                                "키설정(b/#)",  "번쩍임",        "연습"};

@@ -14,6 +14,7 @@
 #include "form/controls.h"
 #include "form/services.h"
 #include "instrument/instrument.h"
+#include "instrument/keyboard.h"
 #include "instrument/vk.h"
 
 namespace muto {
@@ -153,14 +154,12 @@ public:
     Label lbl_BottomUD{"lbl_BottomUD"};
     Label lbl_Home{"lbl_Home"};
 
-    // The direction a newly switched-on degree accidental takes: the number in the Tag of the
-    // "#/b" legend over Esc.
-    int degreeAlterDirection() const;
-    void setDegreeAlterDirection(int direction);
-
     // --- Handler classes ------------------------------------------------------------------
     MidiOut& midi() { return *midi_; }
     Instrument& instrument() { return *instrument_; }
+    // What each key does to the instrument; the live keys, a playback and the key handlers
+    // play through it.
+    Keyboard& keyboard() { return *keyboard_; }
     KeyMap& keyMap() { return *keyMap_; }
     ChannelControls& channels() { return *channels_; }
     KeyInput& keys() { return *keys_; }
@@ -194,6 +193,7 @@ private:
     std::unique_ptr<KeyMap> keyMap_;
     std::unique_ptr<ChannelControls> channels_;
     std::unique_ptr<KeyInput> keys_;
+    std::unique_ptr<Keyboard> keyboard_;
     std::unique_ptr<CircleTouch> circleTouch_;
     std::unique_ptr<KeyDisplay> display_;
     std::unique_ptr<Startup> startup_;

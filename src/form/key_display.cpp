@@ -98,7 +98,7 @@ void KeyDisplay::showNoteMarker(int keyCode, int accidental) {
 void KeyDisplay::refreshDegreeLabel(int d) {
     if (d < 0 || d > 6) return;
     int alter = f_.instrument().degreeAlter[static_cast<size_t>(d)];
-    bool sharp = alter > 0 || (alter == 0 && f_.degreeAlterDirection() > 0);
+    bool sharp = alter > 0 || (alter == 0 && f_.instrument().degreeDirection > 0);
     std::string name = f_.chk_CaptionKor.value() == 1 ? solfegeNames[static_cast<size_t>(d)]
                                                       : std::to_string(d + 1);
     f_.Label1(d + 5).setCaption((sharp ? "#" : "b") + name);

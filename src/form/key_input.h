@@ -1,11 +1,10 @@
-// What happens when a PC key goes down or up on the input surface: notes with the Space/Ctrl
-// semitone modifiers and the F1-F7 degree accidentals, key-set editing, and the shortcut keys.
+// The keys as the window meets them: key events of the input surfaces go to the keyboard, with
+// the recording and a practising playback told of each; and the window's side of the keyboard:
+// the settings its shortcut keys change through the panel's controls, and what the key shapes,
+// rings, piano and staff show of every key.
 #pragma once
 
-#include <array>
-#include <cstdint>
-
-#include "instrument/vk.h"
+#include "instrument/keyboard.h"
 
 namespace muto {
 
@@ -16,7 +15,7 @@ class Form1;
 // surface starts a ring instead and leaves every key shape as it is, except the F-key ones.
 enum class InputSurface { Keyboard, CircleTouch };
 
-class KeyInput {
+class KeyInput : public KeyboardHost {
 public:
     explicit KeyInput(Form1& form) : f_(form) {}
 
@@ -35,25 +34,31 @@ public:
 
     bool isHeld(int keyCode) const;
 
-    // The program number typed with Alt and the number pad, per channel (-1: none).
-    std::array<int16_t, 2> typedProgram{};
-    // The key-set editing mode is on.
-    bool keyAlterEditMode = false;
+    // KeyboardHost
+    bool setKeySignature(int listIndex) override;
+    bool stepOctave(int channel, int delta) override;
+    bool stepVolume(int channel, int delta) override;
+    bool toggleDamper(int channel) override;
+    bool toggleLink() override;
+    bool stepSpeed(int delta) override;
+    void chooseProgram(int channel, int program) override;
+    void transport(char letter) override;
+    void noteStruck(int keyCode, int note, int alter) override;
+    void noteReleased(int keyCode, int note) override;
+    void semitonesChanged() override;
+    void degreeChanged(int degree, bool justAltered) override;
+    void degreeCleared(int degree) override;
+    void keyEdited(int keyCode, int note, int delta) override;
 
 private:
-    // False when the handler must end at once (a control refused a value).
-    bool shortcut(InputSurface surface, int k, int shift);
-    bool playNote(InputSurface surface, int k, KeyRole role);
-    // Lights or unlights the Ctrl key's two shapes.
-    void lightCtrl(bool lit);
-    void editKeySet(int k);
-    void typeProgramDigit(int digit);
-    void applyTypedProgram();
-    void clearDegreeAccidentals(bool allDegrees);
-    void unlightDegree(int d);
+    // The surface that shows the key in hand: the one a live key event reached, otherwise (a
+    // playback) the one of the current mode.
+    InputSurface surface() const;
     bool stepList(int which, int ch, int delta);
 
     Form1& f_;
+    bool live_ = false;
+    InputSurface liveSurface_ = InputSurface::Keyboard;
 };
 
 }  // namespace muto

@@ -51,7 +51,7 @@ void reportSaveFailure(Form1& f, const std::string& path, const std::string& rea
 }
 
 void KeySetFiles::chk_KeysetMode_Click() {
-    f_.keys().keyAlterEditMode = f_.chk_KeysetMode.value() == 1;
+    f_.keyboard().setEditing(f_.chk_KeysetMode.value() == 1);
     f_.setFocus(f_.Picture1);
 }
 

@@ -21,8 +21,7 @@ constexpr int kShortHeightTwips = 4860;
 
 // One key shape over the PC keyboard picture. Geometry in twips, relative to the picture.
 struct KeyShape {
-    int vk;    // Windows virtual-key code = index of shp_key
-    int role;  // 0 channel-1 note, 1 channel-2 note, 3 Ctrl/Esc/Space, 4 F1-F7, 5 other controls
+    int vk;  // Windows virtual-key code = index of shp_key; its role is the instrument's
     int left, top, width, height;
     std::string_view label;  // what the generated picture prints on the key
     std::string_view sub;    // second legend of the keycap (Hangul jamo, shifted symbol)

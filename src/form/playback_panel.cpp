@@ -5,13 +5,13 @@
 #include <string>
 
 #include "form/channel_controls.h"
-#include "form/circle_touch.h"
 #include "form/form1.h"
 #include "form/key_display.h"
 #include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/key_set_files.h"
 #include "form/record_panel.h"
+#include "instrument/key_layout.h"
 
 namespace muto {
 
@@ -53,8 +53,7 @@ void PlaybackPanel::cmd_play_Click() {
     f_.cmd_play.setCaption("■");
     setPlaybackControlsEnabled(false);
     if (!perf.events.empty()) {
-        toCircleTouch_ = f_.chk_CircleTouch.value() == 1;
-        f_.setFocus(toCircleTouch_ ? f_.pic_CircleTouch : f_.Picture1);
+        f_.setFocus(f_.chk_CircleTouch.value() == 1 ? f_.pic_CircleTouch : f_.Picture1);
         dampersBefore_ = f_.channels().dampers();
         restoreSettings(perf);
         // A start at or past the end plays the last event.
@@ -107,7 +106,7 @@ void PlaybackPanel::restoreSettings(const Performance& perf) {
 }
 
 void PlaybackPanel::restoreDegreeAccidentals(const std::array<uint8_t, 8>& keySig) {
-    f_.setDegreeAlterDirection(keySig[0] == 2 ? -1 : 1);
+    f_.instrument().degreeDirection = keySig[0] == 2 ? -1 : 1;
     std::array<int16_t, 7> alter{};
     // Codes: 0 none, 1 sharp, 2 flat; anything else is no accidental.
     for (size_t d = 0; d < 7; ++d)
@@ -142,18 +141,14 @@ void PlaybackPanel::showPracticeScore(const PracticeScore& s) {
 
 // --- The keys of a playback -------------------------------------------------------------------
 
+// The keys go to the keyboard as the user's would, shown on the surface of the mode, which
+// cannot change while a performance plays.
 void PlaybackPanel::keyDown(int keyCode, int shift) {
-    if (toCircleTouch_)
-        f_.circleTouch().pic_CircleTouch_KeyDown(keyCode, shift);
-    else
-        f_.keys().Picture1_KeyDown(keyCode, shift);
+    f_.keyboard().keyDown(keyCode, shift);
 }
 
-void PlaybackPanel::keyUp(int keyCode, int shift) {
-    if (toCircleTouch_)
-        f_.circleTouch().pic_CircleTouch_KeyUp(keyCode, shift);
-    else
-        f_.keys().Picture1_KeyUp(keyCode, shift);
+void PlaybackPanel::keyUp(int keyCode, int /*shift*/) {
+    f_.keyboard().keyUp(keyCode);
 }
 
 bool PlaybackPanel::isHeld(int keyCode) const {
@@ -161,8 +156,7 @@ bool PlaybackPanel::isHeld(int keyCode) const {
 }
 
 bool PlaybackPanel::isChannel1Note(int k) const {
-    const Shape* shape = f_.shp_key.find(k);
-    return shape && shape->role() && *shape->role() == KeyRole::NoteChannel1 &&
+    return keyRoleOf(k) == KeyRole::NoteChannel1 &&
            f_.instrument().keyNote[static_cast<size_t>(k & 0xFF)] != 0;
 }
 

@@ -70,8 +70,6 @@ private:
     Player player_;
     int progressUnits_ = 0;
     int progressScale_ = 0;
-    // Events go to the circle-touch surface's handlers rather than the keyboard picture's.
-    bool toCircleTouch_ = false;
     // The damper values before the playback set its own: a stop before the end puts up the
     // dampers it put down.
     std::array<uint8_t, 2> dampersBefore_{};

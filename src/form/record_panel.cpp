@@ -52,7 +52,7 @@ PerformanceSnapshot RecordPanel::takeSnapshot() const {
                   static_cast<uint8_t>(f_.cmb_volume(0).listIndex()),
                   static_cast<uint8_t>(f_.cmb_volume(1).listIndex())};
     s.damper = f_.channels().dampers();
-    s.keySig[0] = keySigCode(f_.degreeAlterDirection());
+    s.keySig[0] = keySigCode(f_.instrument().degreeDirection);
     for (size_t d = 0; d < 7; ++d)
         s.keySig[1 + d] = keySigCode(f_.instrument().degreeAlter[d]);
     // Each altered key with the note it plays now, under the settings just taken.

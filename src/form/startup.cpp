@@ -12,6 +12,7 @@
 #include "form/midi.h"
 #include "form/playback_panel.h"
 #include "form/visual_options.h"
+#include "instrument/key_layout.h"
 #include "performance/player.h"
 
 namespace muto {
@@ -78,7 +79,7 @@ void Startup::fillTables() {
     f_.display().sigDegreeShift = {0, 4, 1, -2, 2, -1, 3, 0, 3, -1, 2, -2, 1, 4, 0};
     f_.circleTouch().circleColors.fill(f_.lbl_CircleColor(9).backColor());
     f_.visualOptions().pressColor = f_.lbl_Color(2).backColor();
-    f_.keys().typedProgram = {-1, -1};
+    f_.keyboard().clearTypedProgram();
     f_.player().setSpeed(1.0f);
 }
 
@@ -122,7 +123,7 @@ void Startup::resetKeyHighlights() {
     f_.shp_img.forEach([](Shape& s) { s.setLit(false); });
     f_.shp_key.forEach([&](Shape& s) {
         s.setLit(false);
-        if (s.role() && *s.role() != KeyRole::Control)
+        if (const auto role = keyRoleOf(s.index()); role && *role != KeyRole::Control)
             s.setBackColor(f_.visualOptions().pressColor);
     });
     if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.visualOptions().pressColor);

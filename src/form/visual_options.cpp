@@ -3,6 +3,7 @@
 #include "form/circle_touch.h"
 #include "form/form1.h"
 #include "form/layout.h"
+#include "instrument/key_layout.h"
 #include "performance/player.h"
 
 namespace muto {
@@ -35,7 +36,7 @@ void VisualOptions::applyColour(int which, Colour colour) {
                     f_.shp_key(vk::kF1 + d).setBackColor(pressColor);
             f_.shp_piano.forEach([&](Shape& s) { s.setBackColor(pressColor); });
             f_.shp_key.forEach([&](Shape& s) {
-                auto role = s.role();
+                auto role = keyRoleOf(s.index());
                 if (!role) return;
                 if (*role != KeyRole::DegreeKey && *role != KeyRole::Control)
                     s.setBackColor(pressColor);

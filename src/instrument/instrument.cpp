@@ -4,6 +4,7 @@
 
 #include "instrument/key_layout.h"
 #include "instrument/midi_message.h"
+#include "instrument/vk.h"
 
 namespace muto {
 
@@ -75,6 +76,12 @@ void Instrument::holdSemitone(int k, int direction) {
     sharpHeld = direction > 0;
     flatHeld = direction < 0;
     heldAlter[ix(k)] = 0;
+}
+
+void Instrument::releaseSemitone(int k) {
+    if (k == vk::kSpace) sharpHeld = false;
+    if (k == vk::kCtrl) flatHeld = false;
+    heldAlter[ix(k)] = kNotHeld;
 }
 
 bool Instrument::alterKey(int k, int delta) {

@@ -49,6 +49,8 @@ public:
     // Space (+1) or Ctrl (-1) goes down as key k: the newer of the two wins, and k is held
     // without an alteration.
     void holdSemitone(int k, int direction);
+    // Space or Ctrl goes up: its semitone ends.
+    void releaseSemitone(int k);
     // Key-set editing: moves the note of key k a semitone up (not above 107) or down (not
     // below 0); false when it stays.
     bool alterKey(int k, int delta);
@@ -69,6 +71,8 @@ public:
     // Space and Ctrl held.
     bool sharpHeld = false;
     bool flatHeld = false;
+    // The accidental a degree key puts on next: +1 sharp, -1 flat. Esc turns it round.
+    int degreeDirection = 1;
     // The accidental of each scale degree, the degrees altered in the order they were, and
     // the semitone of each degree above the key note.
     std::array<int16_t, 7> degreeAlter{};

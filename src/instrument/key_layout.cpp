@@ -58,4 +58,26 @@ std::span<const KeySignature> keySignatures() {
     return kKeySignatures;
 }
 
+std::optional<KeyRole> keyRoleOf(int vk) {
+    static const std::array<int8_t, 256> roles = [] {
+        std::array<int8_t, 256> r{};
+        r.fill(-1);
+        for (const NaturalKey& k : kGroup0)
+            r[k.vk] = static_cast<int8_t>(KeyRole::NoteChannel1);
+        // Backspace plays no note until key-set editing gives it one.
+        r[vk::kBackspace] = static_cast<int8_t>(KeyRole::NoteChannel1);
+        for (const NaturalKey& k : kGroup1)
+            r[k.vk] = static_cast<int8_t>(KeyRole::NoteChannel2);
+        for (int k : {vk::kCtrl, vk::kEsc, vk::kSpace})
+            r[static_cast<size_t>(k)] = static_cast<int8_t>(KeyRole::SemitoneModifier);
+        for (int k = vk::kF1; k <= vk::kF7; ++k)
+            r[static_cast<size_t>(k)] = static_cast<int8_t>(KeyRole::DegreeKey);
+        for (int k : {vk::kShift, vk::kAlt, vk::kPause, vk::kF8, vk::kF9, vk::kF11, vk::kF12})
+            r[static_cast<size_t>(k)] = static_cast<int8_t>(KeyRole::Control);
+        return r;
+    }();
+    if (vk < 0 || vk > 255 || roles[static_cast<size_t>(vk)] < 0) return std::nullopt;
+    return static_cast<KeyRole>(roles[static_cast<size_t>(vk)]);
+}
+
 }  // namespace muto

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
+
+#include "instrument/vk.h"
 
 namespace muto {
 
@@ -23,5 +26,9 @@ struct KeySignature {
     std::string_view picture;
 };
 std::span<const KeySignature> keySignatures();  // 15, in list order
+
+// What a key does on the instrument; nothing for a key the instrument does not have (it is
+// ignored completely).
+std::optional<KeyRole> keyRoleOf(int vk);
 
 }  // namespace muto

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "form/layout.h"
+#include "instrument/key_layout.h"
 
 namespace muto {
 namespace {
@@ -109,7 +110,7 @@ TEST(Pictures, LegendsLeaveTheCaptionBandClear) {
     const auto picture = load("CKeyboard.gif");
     ASSERT_TRUE(picture);
     for (const layout::KeyShape& k : layout::keyShapes()) {
-        if (k.role > 1 || k.vk == 8) continue;
+        if (!isNoteRole(*keyRoleOf(k.vk)) || k.vk == 8) continue;
         const Rect r = layout::placeOf("shp_key", k.vk);
         int ink = 0;
         for (int y = r.top + layout::kCaptionOffset + 3;

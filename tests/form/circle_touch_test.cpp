@@ -265,10 +265,9 @@ std::string snapshot(Form1& f, const std::vector<uint32_t>& midi) {
         o << int(f.instrument().keyNote[size_t(k)]) << ',' << f.instrument().keyAlter[size_t(k)]
           << ',' << f.instrument().heldAlter[size_t(k)] << ',' << f.display().keyStaffTop[size_t(k)]
           << ' ';
-    o << "\nmods:" << f.instrument().sharpHeld << f.instrument().flatHeld
-      << f.keys().keyAlterEditMode << ' ' << f.degreeAlterDirection() << ' '
-      << f.instrument().alteredDegreeCount << ' ' << f.keys().typedProgram[0] << ' '
-      << f.keys().typedProgram[1];
+    o << "\nmods:" << f.instrument().sharpHeld << f.instrument().flatHeld << f.keyboard().editing()
+      << ' ' << f.instrument().degreeDirection << ' ' << f.instrument().alteredDegreeCount << ' '
+      << f.keyboard().typedProgram()[0] << ' ' << f.keyboard().typedProgram()[1];
     for (int d = 0; d < 7; ++d)
         o << ' ' << f.instrument().degreeAlter[size_t(d)] << '/'
           << f.instrument().alteredDegrees[size_t(d)];

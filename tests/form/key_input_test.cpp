@@ -68,7 +68,7 @@ TEST_F(FormTest, SpaceRaisesCtrlLowersAndTheNewerWins) {
 TEST_F(FormTest, EscF3CtrlLowersTheThirdDegreeByTwo) {
     Form1& f = started();
     tap(kEsc);  // accidentals now go flat
-    EXPECT_EQ(f.degreeAlterDirection(), -1);
+    EXPECT_EQ(f.instrument().degreeDirection, -1);
     EXPECT_EQ(f.Label1(7).caption(), "b3");
     tap(kF3);
     EXPECT_TRUE(f.shp_key(kF3).lit());
@@ -193,7 +193,7 @@ TEST_F(FormTest, AltNumberPadTypesAnInstrument) {
     down(kAlt, 4);
     for (int d : {1, 2, 3, 4})
         tap(kPad0 + d, 4);
-    EXPECT_EQ(f.keys().typedProgram[1], 123);
+    EXPECT_EQ(f.keyboard().typedProgram()[1], 123);
     up(kAlt);
     EXPECT_EQ(f.cmb_inst(1).listIndex(), 123);
     down(kAlt, 4);
@@ -201,8 +201,8 @@ TEST_F(FormTest, AltNumberPadTypesAnInstrument) {
         tap(kPad0 + d, 4);
     up(kAlt);  // 128 is not below the list's length: dropped
     EXPECT_EQ(f.cmb_inst(1).listIndex(), 123);
-    EXPECT_EQ(f.keys().typedProgram[0], -1);
-    EXPECT_EQ(f.keys().typedProgram[1], -1);
+    EXPECT_EQ(f.keyboard().typedProgram()[0], -1);
+    EXPECT_EQ(f.keyboard().typedProgram()[1], -1);
 }
 
 TEST_F(FormTest, KeySetEditingRaisesAndLowersWithinLimits) {

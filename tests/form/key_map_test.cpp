@@ -4,6 +4,7 @@
 #include "form/key_map.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
+#include "instrument/key_layout.h"
 #include "support/form_fixture.h"
 
 namespace muto::test {
@@ -32,7 +33,7 @@ TEST_F(FormTest, DefaultKeyMap) {
     // Only keys with a note-key shape are ever mapped.
     for (int k = 0; k < 256; ++k)
         if (f.instrument().keyNote[k] != 0) {
-            EXPECT_TRUE(isNoteRole(*f.shp_key(k).role())) << k;
+            EXPECT_TRUE(f.shp_key.exists(k) && isNoteRole(*keyRoleOf(k))) << k;
         }
 }
 

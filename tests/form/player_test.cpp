@@ -302,7 +302,7 @@ TEST_F(PlayerTest, OlderPerformancesGetTheirOctaveAndKeySignatureRestoredAsTheyK
         play();
         EXPECT_EQ(f.cmb_OctShift(0).listIndex(), r.octave0);
         EXPECT_EQ(f.cmb_OctShift(1).listIndex(), r.octave1);
-        EXPECT_EQ(f.degreeAlterDirection(), -1);
+        EXPECT_EQ(f.instrument().degreeDirection, -1);
         EXPECT_EQ(f.instrument().degreeAlter, (std::array<int16_t, 7>{1, 0, 0, 0, 0, 0, -1}));
         EXPECT_EQ(f.instrument().alteredDegreeCount, 2);
         EXPECT_EQ(f.instrument().alteredDegrees[0], 0);

@@ -6,6 +6,7 @@
 #include "form/playback_panel.h"
 #include "form/startup.h"
 #include "form/visual_options.h"
+#include "instrument/key_layout.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
@@ -50,8 +51,8 @@ TEST_F(FormTest, FirstStartDefaults) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(f.lbl_effect(i).caption(), effects[i]);
     EXPECT_FLOAT_EQ(f.player().speed(), 1.0f);
-    EXPECT_EQ(f.keys().typedProgram[0], -1);
-    EXPECT_EQ(f.keys().typedProgram[1], -1);
+    EXPECT_EQ(f.keyboard().typedProgram()[0], -1);
+    EXPECT_EQ(f.keyboard().typedProgram()[1], -1);
     EXPECT_EQ(f.visualOptions().pressColor, f.lbl_Color(2).backColor());
     EXPECT_EQ(f.form.picture(), "/opt/muto/CKeyboard.gif");
     EXPECT_EQ(f.pic_CircleTouch.picture(), "/opt/muto/PKeyboard.gif");
@@ -67,7 +68,7 @@ TEST_F(FormTest, HighlightsAreResetAndKeyShapesTakeThePressColour) {
     f.shp_key.forEach([&](Shape& s) {
         ++shapes;
         EXPECT_FALSE(s.lit()) << s.index();
-        if (*s.role() != KeyRole::Control) {
+        if (keyRoleOf(s.index()) != KeyRole::Control) {
             EXPECT_EQ(s.backColor(), f.visualOptions().pressColor) << s.index();
         }
     });

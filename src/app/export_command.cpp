@@ -6,8 +6,8 @@
 #include <cstring>
 #include <optional>
 
-#include "form/performance_export.h"
 #include "io/atomic_file.h"
+#include "performance/performance_export.h"
 #include "platform/midi/offline_render.h"
 
 namespace muto::app {

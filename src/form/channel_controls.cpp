@@ -4,15 +4,10 @@
 
 #include "form/form1.h"
 #include "form/midi.h"
+#include "instrument/settings.h"
 #include "performance/player.h"
 
 namespace muto {
-
-namespace {
-
-constexpr int kEffectController[3] = {72, 91, 93};
-
-}  // namespace
 
 std::string ChannelControls::effectCaption(int i, int v) {
     switch (i) {
@@ -74,8 +69,9 @@ void ChannelControls::chk_ESync_Click() {
 void ChannelControls::vbar_Effect_Change(int i) {
     int v = f_.vbar_Effect(i).value();
     if (i >= 0 && i < 3) {
-        f_.midi().controller(0, kEffectController[i], v);
-        f_.midi().controller(1, kEffectController[i], v);
+        const int controller = settings::kEffectControllers[static_cast<size_t>(i)];
+        f_.midi().controller(0, controller, v);
+        f_.midi().controller(1, controller, v);
     } else if (i == 3) {
         f_.player().setSpeed(static_cast<float>(v) / 10.0f);
     }

@@ -19,6 +19,7 @@
 #include "form/startup.h"
 #include "form/visual_options.h"
 #include "instrument/key_layout.h"
+#include "instrument/settings.h"
 
 namespace muto {
 
@@ -125,16 +126,12 @@ void Form1::createControls() {
         cmb_volume.add(ch);
         chk_damper.add(ch);
     }
-    struct Bar {
-        int min, max, small, large, value;
-    };
-    const Bar bars[4] = {
-        {100, 70, 1, 5, 70}, {127, 0, 1, 10, 0}, {127, 0, 1, 10, 0}, {1, 30, 1, 5, 10}};
     for (int i = 0; i < 4; ++i) {
+        const settings::Bar& b = settings::kBars[static_cast<size_t>(i)];
         ScrollBar& bar = vbar_Effect.add(i);
-        bar.setRange(bars[i].min, bars[i].max, bars[i].small, bars[i].large);
-        bar.setValue(bars[i].value);
-        lbl_effect.add(i).setCaption(ChannelControls::effectCaption(i, bars[i].value));
+        bar.setRange(b.min, b.max, b.smallChange, b.largeChange);
+        bar.setValue(b.value);
+        lbl_effect.add(i).setCaption(ChannelControls::effectCaption(i, b.value));
     }
     for (int i = 0; i < 3; ++i)
         cmd_SavePlayPos.add(i).setCaption(std::to_string(i + 1));

@@ -15,8 +15,6 @@ namespace {
 
 constexpr int kOverwritePrompt = 2;
 
-constexpr uint8_t kMaxMidiNote = 127;
-
 }  // namespace
 
 std::vector<KeyEntry> alteredKeyEntries(Form1& f) {
@@ -32,16 +30,14 @@ std::vector<KeyEntry> alteredKeyEntries(Form1& f) {
 }
 
 void applyKeyEntries(Form1& f, const std::vector<KeyEntry>& entries) {
-    for (const KeyEntry& e : entries) {
-        // An entry for a key that plays no note, or with a note MIDI does not have, is skipped.
-        Label* cap = f.lbl_KeyCaption.find(e.keyCode);
-        if (!cap || e.note > kMaxMidiNote) continue;
-        const size_t k = e.keyCode;
-        f.instrument().keyAlter[k] = static_cast<int16_t>(e.note - f.instrument().keyNote[k]);
-        f.instrument().keyNote[k] = e.note;
-        cap->setCaption(f.display().noteCaption(e.note, e.flag == 's'));
-        cap->setTag(std::string(1, e.flag));
-        f.display().keyStaffTop[k] = f.display().staffTopOf(e.note, e.keyCode);
+    // An entry for a key that has no caption plays no note and is skipped.
+    const auto applied = f.instrument().applyKeyEntries(
+        entries, [&f](int k) { return f.lbl_KeyCaption.find(k) != nullptr; });
+    for (const KeyEntry& e : applied) {
+        Label& cap = f.lbl_KeyCaption(e.keyCode);
+        cap.setCaption(f.display().noteCaption(e.note, e.flag == 's'));
+        cap.setTag(std::string(1, e.flag));
+        f.display().keyStaffTop[e.keyCode] = f.display().staffTopOf(e.note, e.keyCode);
     }
 }
 

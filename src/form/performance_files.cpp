@@ -8,12 +8,12 @@
 
 #include "form/form1.h"
 #include "form/key_set_files.h"
-#include "form/performance_export.h"
 #include "form/playback_panel.h"
 #include "formats/performance_file.h"
 #include "io/failure_reason.h"
 #include "io/read_file.h"
 #include "performance/midi_import.h"
+#include "performance/performance_export.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 
@@ -95,6 +95,17 @@ bool endsWithNoCase(const std::string& path, std::string_view ending) {
 }
 
 }  // namespace
+
+PerformanceSource performanceInMemory(Form1& form) {
+    PerformanceSource s;
+    s.performance = form.recorder().performance();
+    for (int i = 0; i < 3; ++i)
+        s.effects[static_cast<size_t>(i)] = form.vbar_Effect(i).value();
+    s.circleTouch = form.chk_CircleTouch.value() == 1;
+    for (int i = 0; i < 3; ++i)
+        s.savedPositions[static_cast<size_t>(i)] = parsePlayPosition(form.cmd_SavePlayPos(i).tag());
+    return s;
+}
 
 bool isMidiFileName(const std::string& path) {
     return endsWithNoCase(path, ".mid");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "io/background_writes.h"
+#include "performance/performance_export.h"
 
 namespace muto {
 
@@ -13,6 +14,9 @@ class Form1;
 bool isMidiFileName(const std::string& path);
 // Whether a file to open is a Standard MIDI File to import (".mid" or ".midi", any case).
 bool isMidiImportName(const std::string& path);
+
+// The performance in memory of a window, with the settings its playback depends on.
+PerformanceSource performanceInMemory(Form1& form);
 
 class PerformanceFiles {
 public:

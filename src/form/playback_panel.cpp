@@ -102,19 +102,11 @@ void PlaybackPanel::restoreSettings(const Performance& perf) {
     }
 
     applyKeyEntries(f_, snap.entries);
-    restoreDegreeAccidentals(snap.keySig);
-}
-
-void PlaybackPanel::restoreDegreeAccidentals(const std::array<uint8_t, 8>& keySig) {
-    f_.instrument().degreeDirection = keySig[0] == 2 ? -1 : 1;
-    std::array<int16_t, 7> alter{};
-    // Codes: 0 none, 1 sharp, 2 flat; anything else is no accidental.
-    for (size_t d = 0; d < 7; ++d)
-        alter[d] = static_cast<int16_t>(keySig[1 + d] == 2 ? -1 : (keySig[1 + d] == 1 ? 1 : 0));
-    f_.instrument().setDegreeAccidentals(alter);
+    f_.instrument().applyKeySignatureCodes(snap.keySig);
     for (int d = 0; d < 7; ++d) {
         f_.display().refreshDegreeLabel(d);
-        if (Shape* key = f_.shp_key.find(kF1 + d)) key->setLit(alter[static_cast<size_t>(d)] != 0);
+        if (Shape* key = f_.shp_key.find(kF1 + d))
+            key->setLit(f_.instrument().degreeAlter[static_cast<size_t>(d)] != 0);
     }
 }
 
@@ -286,25 +278,17 @@ void PlaybackPanel::cmd_SavePlayPos_Click(int i) {
 
 void PlaybackPanel::clearKeyOverrides() {
     Instrument& inst = f_.instrument();
-    f_.shp_key.forEach([&](Shape& s) {
-        const int k = s.index();
-        if (k < 0 || k > 255) return;
-        const size_t i = static_cast<size_t>(k);
-        if (inst.keyNote[i] == 0) return;
-        Label* cap = f_.lbl_KeyCaption.find(k);
-        if (cap) cap->setTag("");
-        if (inst.keyAlter[i] == 0) return;
-        // The key plays its natural note again, and shows it.
-        const int natural = inst.keyNote[i] - inst.keyAlter[i];
-        inst.keyNote[i] = natural > 0 && natural <= 255 ? static_cast<uint8_t>(natural) : 0;
-        inst.keyAlter[i] = 0;
-        if (inst.keyNote[i] == 0) {
-            if (cap) cap->setCaption("");
-            return;
-        }
-        if (cap) cap->setCaption(f_.display().noteCaption(inst.keyNote[i], false));
-        f_.display().keyStaffTop[i] = f_.display().staffTopOf(inst.keyNote[i], k);
+    f_.lbl_KeyCaption.forEach([&](Label& cap) {
+        if (inst.keyNote[static_cast<size_t>(cap.index() & 0xFF)] != 0) cap.setTag("");
     });
+    // Each altered key plays its natural note again, and shows it.
+    for (int k : inst.clearKeySet()) {
+        const uint8_t note = inst.keyNote[static_cast<size_t>(k)];
+        Label* cap = f_.lbl_KeyCaption.find(k);
+        if (cap) cap->setCaption(note == 0 ? "" : f_.display().noteCaption(note, false));
+        if (note != 0)
+            f_.display().keyStaffTop[static_cast<size_t>(k)] = f_.display().staffTopOf(note, k);
+    }
 }
 
 }  // namespace muto

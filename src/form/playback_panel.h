@@ -60,7 +60,6 @@ public:
 private:
     // Puts the recorded settings of the performance to play into the controls and the key map.
     void restoreSettings(const Performance& perf);
-    void restoreDegreeAccidentals(const std::array<uint8_t, 8>& keySig);
     void showPracticeScore(const PracticeScore& score);
     void setProgressUnits(int units);
     // Of the performance in memory.

@@ -13,6 +13,7 @@
 #include "form/playback_panel.h"
 #include "form/visual_options.h"
 #include "instrument/key_layout.h"
+#include "instrument/settings.h"
 #include "performance/player.h"
 
 namespace muto {
@@ -46,15 +47,15 @@ void Startup::fillLists() {
         f_.cmb_inst(0).addItem(item);
         f_.cmb_inst(1).addItem(item);
     }
-    for (int v = 120; v >= 10; v -= 5) {
-        f_.cmb_volume(0).addItem(std::to_string(v));
-        f_.cmb_volume(1).addItem(std::to_string(v));
+    for (int i = 0; i < settings::kVolumeCount; ++i) {
+        f_.cmb_volume(0).addItem(std::to_string(settings::volumeAt(i)));
+        f_.cmb_volume(1).addItem(std::to_string(settings::volumeAt(i)));
     }
     for (const KeySignature& sig : keySignatures())
         f_.cmb_key.addItem(std::string(sig.text), sig.transpose);
-    for (const char* o : {"-2", "-1", "0", "+1"}) {
-        f_.cmb_OctShift(0).addItem(o);
-        f_.cmb_OctShift(1).addItem(o);
+    for (int octave : settings::kOctaves) {
+        f_.cmb_OctShift(0).addItem(settings::octaveText(octave));
+        f_.cmb_OctShift(1).addItem(settings::octaveText(octave));
     }
     f_.cmb_RecMax.addItem("500Key", 1000);
     f_.cmb_RecMax.addItem("1000Key", 2000);
@@ -67,8 +68,8 @@ void Startup::makeDefaultSelections() {
     f_.cmb_key.setListIndex(0);
     f_.cmb_inst(0).setListIndex(0);
     f_.cmb_inst(1).setListIndex(0);
-    f_.cmb_OctShift(0).setListIndex(2);
-    f_.cmb_OctShift(1).setListIndex(2);
+    f_.cmb_OctShift(0).setListIndex(settings::kDefaultOctaveIndex);
+    f_.cmb_OctShift(1).setListIndex(settings::kDefaultOctaveIndex);
     f_.cmb_volume(0).setListIndex(0);
     f_.cmb_volume(1).setListIndex(0);
     f_.cmb_RecMax.setListIndex(2);

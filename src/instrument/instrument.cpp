@@ -114,6 +114,39 @@ std::vector<int> Instrument::clearDegrees() {
     return cleared;
 }
 
+std::vector<int> Instrument::clearKeySet() {
+    std::vector<int> changed;
+    for (size_t k = 0; k < 256; ++k) {
+        if (keyAlter[k] == 0 || keyNote[k] == 0) continue;
+        const int natural = keyNote[k] - keyAlter[k];
+        keyNote[k] = natural > 0 && natural <= 255 ? static_cast<uint8_t>(natural) : 0;
+        keyAlter[k] = 0;
+        changed.push_back(static_cast<int>(k));
+    }
+    return changed;
+}
+
+std::vector<KeyEntry> Instrument::applyKeyEntries(const std::vector<KeyEntry>& entries,
+                                                  const std::function<bool(int)>& hasKey) {
+    std::vector<KeyEntry> applied;
+    for (const KeyEntry& e : entries) {
+        if (e.note > 127 || !hasKey(e.keyCode)) continue;
+        const size_t k = e.keyCode;
+        keyAlter[k] = static_cast<int16_t>(e.note - keyNote[k]);
+        keyNote[k] = e.note;
+        applied.push_back(e);
+    }
+    return applied;
+}
+
+void Instrument::applyKeySignatureCodes(const std::array<uint8_t, 8>& keySig) {
+    degreeDirection = keySig[0] == 2 ? -1 : 1;
+    std::array<int16_t, 7> alter{};
+    for (size_t d = 0; d < 7; ++d)
+        alter[d] = static_cast<int16_t>(keySig[1 + d] == 2 ? -1 : (keySig[1 + d] == 1 ? 1 : 0));
+    setDegreeAccidentals(alter);
+}
+
 void Instrument::setDegreeAccidentals(const std::array<int16_t, 7>& alter) {
     degreeAlter = alter;
     alteredDegreeCount = 0;

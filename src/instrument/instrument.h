@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "formats/key_entry.h"
+
 namespace muto {
 
 // The marker of a key that is not held; distinct from every alteration -2..+2.
@@ -60,6 +62,18 @@ public:
     // Takes every degree accidental off; the degrees that carried one, in the order they were
     // altered.
     std::vector<int> clearDegrees();
+
+    // Drops every key-set alteration: each key plays its natural note again (none when that
+    // would not fit). Returns the keys that changed.
+    std::vector<int> clearKeySet();
+    // Puts saved per-key entries on the key map as it stands: the key plays the entry's note.
+    // An entry is skipped when `hasKey` refuses its key or its note is no MIDI note. Returns the
+    // entries applied.
+    std::vector<KeyEntry> applyKeyEntries(const std::vector<KeyEntry>& entries,
+                                          const std::function<bool(int)>& hasKey);
+    // The degree direction and accidentals of a performance's key-signature codes: the first
+    // gives the direction, one per degree follows (0 none, 1 sharp, 2 flat, anything else none).
+    void applyKeySignatureCodes(const std::array<uint8_t, 8>& keySig);
 
     // The key map: the note of each key code (0: none) and its key-set alteration.
     std::array<uint8_t, 256> keyNote{};

@@ -8,16 +8,17 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "app/export_command.h"
 #include "app/import_command.h"
 #include "form/key_set_files.h"
-#include "form/performance_export.h"
 #include "form/performance_files.h"
 #include "form/playback_panel.h"
 #include "instrument/vk.h"
 #include "performance/midi_import.h"
+#include "performance/performance_export.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "platform/midi/fluid_engine.h"
@@ -25,6 +26,7 @@
 #include "platform/midi/offline_render.h"
 #include "support/form_fixture.h"
 #include "support/smf_reader.h"
+#include "support/window_capture.h"
 
 namespace muto::test {
 namespace {
@@ -328,6 +330,65 @@ TEST(MidiRoundTrip, RandomPerformancesSoundTheSameNotesAtTheSameTimes) {
         PerformanceSource source;
         source.performance = performanceOf(p, "");
         expectRoundTrip(source);
+    }
+}
+
+// The export keeps the panel's settings itself and plays on the keyboard with no window: random
+// performances with every kind of key, shortcuts and settings out of range included, must send
+// what the window's own playback sends, at the same times.
+TEST(ExportWithoutWindow, SendsWhatTheWindowsPlaybackSends) {
+    using namespace vk;
+    const int keys[] = {'A',    'Q',     'Z',   '1',   '0',    kBackspace, 96,    105,
+                        13,     kUp,     kDown, kLeft, kRight, kSpace,     kCtrl, kEsc,
+                        kF1,    kF1 + 3, kF7,   kF8,   kF9,    kPause,     kF11,  kF12,
+                        kShift, kAlt,    'S',   'W',   'P',    'R',        9};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        PerformanceFile p;
+        p.version = uint8_t(1 + rng() % 4);
+        for (auto& b : p.settings)
+            b = uint8_t(rng() % 4 == 0 ? rng() % 256 : rng() % 4);
+        p.damper = {uint8_t(rng() % 4), uint8_t(rng() % 3)};
+        std::array<uint8_t, 8> keySig{};
+        for (auto& b : keySig)
+            b = uint8_t(rng() % 4);
+        if (p.version >= 3) p.keySig = keySig;
+        for (int i = 0; i < 3; ++i)
+            p.entries.push_back({uint8_t(keys[rng() % 6]), uint8_t(rng() % 140), 's'});
+        float t = 86000.0f;
+        std::set<int> down;
+        for (int i = 0; i < 80; ++i) {
+            t += float(rng() % 4 == 0 ? 0 : rng() % 200) / 1000.0f;
+            // Stops and pauses are rare, so most rounds play to the end.
+            int k = keys[rng() % std::size(keys)];
+            if ((k == 'S' || k == 'W') && rng() % 8 != 0) k = 'A';
+            const bool isDown = !down.count(k) || rng() % 4 == 0;
+            if (isDown)
+                down.insert(k);
+            else
+                down.erase(k);
+            p.events.push_back({int16_t(k), int16_t(isDown), t});
+        }
+        PerformanceSource source;
+        source.performance = performanceOf(p, "");
+        source.effects = {int(60 + rng() % 50), int(rng() % 140), int(rng() % 128)};
+        source.savedPositions = {int(rng() % 90), 0, int(rng() % 20)};
+        // Times to the microsecond: the two clocks start at different origins.
+        const auto us = [](double seconds) { return std::lround(seconds * 1e6); };
+        const auto timed = [&](const PlaybackCapture& c) {
+            std::vector<std::string> out;
+            for (const TimedMessage& m : c.messages)
+                out.push_back(std::to_string(us(m.seconds)) + " " + midiHex(m.message));
+            for (const MidiFileMarker& m : c.markers)
+                out.push_back(std::to_string(us(m.seconds)) + " " + m.text);
+            out.push_back(std::to_string(us(c.length)) + " end after " +
+                          std::to_string(c.settingsCount));
+            return out;
+        };
+        const PlaybackCapture want = captureWindowPlayback(source);
+        ASSERT_GT(want.messages.size(), want.settingsCount);
+        EXPECT_EQ(timed(capturePlayback(source)), timed(want));
     }
 }
 

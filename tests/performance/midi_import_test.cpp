@@ -10,9 +10,9 @@
 #include <map>
 #include <random>
 
-#include "form/performance_export.h"
 #include "form/performance_files.h"
 #include "performance/midi_import.h"
+#include "performance/performance_export.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "form/performance_export.h"
 #include "form/performance_files.h"
 #include "formats/performance_file.h"
 #include "io/read_file.h"
+#include "performance/performance_export.h"
 #include "performance/player.h"
 #include "performance/recorder.h"
 #include "support/form_fixture.h"

@@ -1,6 +1,8 @@
-// Exports of a performance: it is played by the model itself — a window without a screen, on a
-// manual clock — and what that playback sends is kept with the times it was sent. The same
-// capture becomes a Standard MIDI File or, through the synthesizer, a WAV file.
+// Exports of a performance: the player plays it on the instrument's keyboard, on a manual
+// clock and with no window, and what the instrument and the settings send is kept with the
+// times it was sent. The same capture becomes a Standard MIDI File or, through the synthesizer,
+// a WAV file. It sounds as the window's own playback of the performance would, started from its
+// first event in a window just opened.
 #pragma once
 
 #include <array>
@@ -11,12 +13,9 @@
 
 #include "common/result.h"
 #include "formats/midi_file.h"
-#include "formats/performance_file.h"
 #include "performance/performance.h"
 
 namespace muto {
-
-class Form1;
 
 // Everything a playback depends on.
 struct PerformanceSource {
@@ -26,8 +25,6 @@ struct PerformanceSource {
     std::array<int, 3> savedPositions{};   // event indices remembered on the three buttons
 };
 
-// The performance in memory of a window, as its playback would find it.
-PerformanceSource performanceInMemory(Form1& form);
 // A performance file of any version.
 ReadResult<PerformanceSource> performanceFromFile(const std::string& path);
 

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "form/form1.h"
-#include "form/key_input.h"
 #include "performance/player.h"
 
 namespace muto {
@@ -25,14 +24,6 @@ size_t ix(int slot) {
 CircleTouch::CircleTouch(Form1& form) : f_(form) {}
 
 CircleTouch::~CircleTouch() = default;
-
-void CircleTouch::pic_CircleTouch_KeyDown(int keyCode, int shift) {
-    f_.keys().keyDown(InputSurface::CircleTouch, keyCode, shift);
-}
-
-void CircleTouch::pic_CircleTouch_KeyUp(int keyCode, int shift) {
-    f_.keys().keyUp(InputSurface::CircleTouch, keyCode, shift);
-}
 
 void CircleTouch::pic_CircleTouch_GotFocus() {
     if (f_.chk_CircleTouch.value() == 0) f_.setFocus(f_.Picture1);

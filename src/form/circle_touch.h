@@ -43,8 +43,6 @@ public:
     explicit CircleTouch(Form1& form);
     ~CircleTouch();
 
-    void pic_CircleTouch_KeyDown(int keyCode, int shift);
-    void pic_CircleTouch_KeyUp(int keyCode, int shift);
     // The surface got the focus while the mode is off: the keyboard picture takes it.
     void pic_CircleTouch_GotFocus();
     void chk_CircleTouch_Click();

@@ -298,14 +298,14 @@ void Form1::setViewAttributes() {
 
 void Form1::keyDown(int keyCode, int shift) {
     if (focused_ == &pic_CircleTouch)
-        circleTouch_->pic_CircleTouch_KeyDown(keyCode, shift);
+        keys_->keyDown(InputSurface::CircleTouch, keyCode, shift);
     else
         keys_->Picture1_KeyDown(keyCode, shift);
 }
 
 void Form1::keyUp(int keyCode, int shift) {
     if (focused_ == &pic_CircleTouch)
-        circleTouch_->pic_CircleTouch_KeyUp(keyCode, shift);
+        keys_->keyUp(InputSurface::CircleTouch, keyCode, shift);
     else
         keys_->Picture1_KeyUp(keyCode, shift);
 }

@@ -5,12 +5,10 @@
 #include "form/circle_touch.h"
 #include "form/form1.h"
 #include "form/key_display.h"
-#include "form/performance_files.h"
-#include "form/playback_panel.h"
 #include "form/record_panel.h"
-#include "form/startup.h"
 #include "form/visual_options.h"
 #include "instrument/key_layout.h"
+#include "performance/player.h"
 
 namespace muto {
 
@@ -92,7 +90,10 @@ void KeyInput::releaseAllKeys() {
 
 // Playing the Num Lock key toggles the lock off; it is turned on again at once.
 void KeyInput::keepNumLockOn() {
-    f_.startup().ensureNumLockOn();
+    KeyboardLeds& leds = f_.services.leds;
+    // Setting the lock injects no key events, so nothing is swallowed or waited for here.
+    if (!leds.available() || leds.numLockOn()) return;
+    leds.setNumLock(true);
 }
 
 // --- What the keys show -----------------------------------------------------------------------
@@ -185,36 +186,36 @@ void KeyInput::chooseProgram(int ch, int program) {
     if (program < f_.cmb_inst(ch).listCount()) f_.cmb_inst(ch).setListIndex(program);
 }
 
+// The transport keys press the panel's buttons.
 void KeyInput::transport(char letter) {
-    Player& player = f_.player();
+    const Player& player = f_.player();
     const bool recording = f_.recorder().isRecording();
+    const bool playing = player.isPlaying() || player.isPaused();
+    Button* button = nullptr;
     switch (letter) {
         case 'O':
-            if (f_.cmd_open.enabled()) f_.performanceFiles().cmd_open_Click();
+            if (f_.cmd_open.enabled()) button = &f_.cmd_open;
             break;
         case 'P':
-            if (player.isPlaying() || recording) break;
-            if (player.isPaused())
-                f_.playback().cmd_pause_Click();
-            else
-                f_.playback().cmd_play_Click();
+            if (!player.isPlaying() && !recording)
+                button = player.isPaused() ? &f_.cmd_pause : &f_.cmd_play;
             break;
         case 'R':
-            if (!recording && !player.isPlaying() && !player.isPaused())
-                f_.recording().cmd_record_Click();
+            if (!recording && !playing) button = &f_.cmd_record;
             break;
         case 'S':
-            if (player.isPlaying() || player.isPaused())
-                f_.playback().cmd_play_Click();
+            if (playing)
+                button = &f_.cmd_play;
             else if (recording)
-                f_.recording().cmd_record_Click();
+                button = &f_.cmd_record;
             break;
         case 'W':
-            if (player.isPlaying() || player.isPaused()) f_.playback().cmd_pause_Click();
+            if (playing) button = &f_.cmd_pause;
             break;
         default:
             break;
     }
+    if (button && button->onClick) button->onClick();
 }
 
 }  // namespace muto

@@ -29,7 +29,7 @@ public:
     void Picture1_GotFocus();
     // Releases every held key, in ascending key-code order, on the surface of the current mode.
     void releaseAllKeys();
-    // Turns Num Lock back on after the user played the Num Lock key.
+    // Turns Num Lock on: at start, and again after the user played the Num Lock key.
     void keepNumLockOn();
 
     bool isHeld(int keyCode) const;

@@ -113,7 +113,7 @@ void PlaybackPanel::restoreSettings(const Performance& perf) {
 void PlaybackPanel::finished(bool early, const PracticeScore* score) {
     f_.cmd_pause.setCaption("||");
     if (early) {
-        f_.keys().releaseAllKeys();
+        f_.keyboard().releaseAll();
         f_.channels().liftDampersPutDownSince(dampersBefore_);
     }
     f_.form.setCaption("무토");

@@ -78,7 +78,7 @@ void RecordPanel::recordKeyEvent(int k, bool down) {
     // The held keys are released before the first box: the boxes take the keys' releases, and
     // their notes would sound until the file name is answered. The releases are not recorded,
     // nor is the damper the recording put down left down.
-    f_.keys().releaseAllKeys();
+    f_.keyboard().releaseAll();
     f_.channels().liftDampersPutDownSince(recorder_.performance().snapshot.damper);
     f_.services.dialogs.messageBox("녹음 최대 길이를 초과하여 녹음을 중지합니다.", "안내",
                                    MsgButtons::Ok, MsgIcon::Information);

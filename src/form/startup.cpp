@@ -86,7 +86,7 @@ void Startup::fillTables() {
 
 bool Startup::run() {
     if (!f_.midi().midiOpen()) return false;
-    ensureNumLockOn();
+    f_.keys().keepNumLockOn();
     fillLists();
     makeDefaultSelections();
     fillTables();
@@ -130,13 +130,6 @@ void Startup::resetKeyHighlights() {
     if (f_.shp_img.exists(12)) f_.shp_img(12).setBackColor(f_.visualOptions().pressColor);
     if (f_.shp_img.exists(13)) f_.shp_img(13).setVisible(false);
     f_.chk_AniGif.setEnabled(true);
-}
-
-void Startup::ensureNumLockOn() {
-    KeyboardLeds& leds = f_.services.leds;
-    // Setting the lock injects no key events, so nothing is swallowed or waited for here.
-    if (!leds.available() || leds.numLockOn()) return;
-    leds.setNumLock(true);
 }
 
 void Startup::loadPictures() {

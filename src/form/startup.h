@@ -19,7 +19,6 @@ public:
 
     void createKeyCaptions();
     void resetKeyHighlights();
-    void ensureNumLockOn();
     // Loads the three window pictures from their Tags, falling back to the default files.
     void loadPictures();
 

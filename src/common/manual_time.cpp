@@ -1,7 +1,6 @@
 #include "common/manual_time.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace muto {
 
@@ -21,10 +20,6 @@ std::unique_ptr<Timer> ManualTimers::createTimer(TimerKind kind) {
     auto t = std::make_unique<ManualTimer>(*this, kind);
     timers_.push_back(t.get());
     return t;
-}
-
-double ManualTimers::secondsSinceMidnight() {
-    return std::fmod(wallOrigin + static_cast<double>(nowUs_ - startUs_) / 1e6, 86400.0);
 }
 
 ManualTimer* ManualTimers::nextDue(int64_t until) {

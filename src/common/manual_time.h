@@ -38,15 +38,13 @@ private:
     uint64_t order_ = 0;  // arming order breaks ties between timers due at the same time
 };
 
-// One manual time line for the monotonic clock, the wall clock and the timers.
-class ManualTimers : public TimerFactory, public MonotonicClock, public Clock {
+// One manual time line for the monotonic clock and the timers.
+class ManualTimers : public TimerFactory, public MonotonicClock {
 public:
     // The clock starts at `startUs` microseconds.
     explicit ManualTimers(int64_t startUs = 0) : nowUs_(startUs), startUs_(startUs) {}
     std::unique_ptr<Timer> createTimer(TimerKind kind) override;
     double now() override { return static_cast<double>(nowUs_) / 1e6; }
-    // The wall clock: `wallOrigin` seconds since midnight at the start, wrapping at midnight.
-    double secondsSinceMidnight() override;
 
     // Moves time forward, firing every timer that falls due on the way in due order; a
     // callback sees the clock at its own due time and may arm or stop timers.
@@ -64,8 +62,6 @@ public:
     // When the next armed timer is due, in microseconds; nothing when none is armed.
     std::optional<int64_t> nextDueUs() const;
     int armedCount() const;
-
-    double wallOrigin = 36000.0;
 
 private:
     friend class ManualTimer;

@@ -1,6 +1,6 @@
-// Time as a service: the wall clock the recorder used to read, a monotonic clock, and one-shot
-// or periodic timers. The model and the GIF control reach time only through these, so tests
-// advance it by hand and nothing ever waits in a loop.
+// Time as a service: a monotonic clock, and one-shot or periodic timers. The model and the GIF
+// control reach time only through these, so tests advance it by hand and nothing ever waits in a
+// loop.
 #pragma once
 
 #include <chrono>
@@ -8,14 +8,6 @@
 #include <memory>
 
 namespace muto {
-
-// Local wall-clock time.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    // Seconds since local midnight.
-    virtual double secondsSinceMidnight() = 0;
-};
 
 // A clock that never goes back and does not follow changes of the wall clock.
 class MonotonicClock {

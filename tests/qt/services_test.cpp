@@ -146,23 +146,6 @@ TEST(QtPictureLoader, KeepsOnlyThePicturesInUse) {
     }
 }
 
-TEST(SystemClock, SecondsSinceMidnight) {
-    SystemClock clock;
-    const double a = clock.secondsSinceMidnight();
-    const time_t t = std::time(nullptr);
-    const double b = clock.secondsSinceMidnight();
-    EXPECT_GE(a, 0.0);
-    EXPECT_LT(a, 86401.0);
-    // Not going backwards (except at midnight).
-    EXPECT_TRUE(b >= a || a > 86399.0);
-    // The local time of day, to the second.
-    tm local{};
-    localtime_r(&t, &local);
-    const double expected = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    const double diff = std::fabs(b - expected);
-    EXPECT_TRUE(diff < 1.5 || diff > 86398.0) << b << " vs " << expected;
-}
-
 // Runs the event loop until `done` holds or `limit` passes; false on time-out.
 bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     QEventLoop loop;

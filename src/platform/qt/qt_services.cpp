@@ -270,14 +270,4 @@ QImage QtPictureLoader::image(const std::string& path) {
     return img;
 }
 
-double SystemClock::secondsSinceMidnight() {
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    tm local{};
-    const time_t t = ts.tv_sec;
-    localtime_r(&t, &local);
-    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
-           static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 }  // namespace muto::qt

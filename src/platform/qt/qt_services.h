@@ -91,9 +91,4 @@ private:
     std::unique_ptr<QObject> receiver_;
 };
 
-class SystemClock : public Clock {
-public:
-    double secondsSinceMidnight() override;
-};
-
 }  // namespace muto::qt

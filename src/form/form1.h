@@ -93,7 +93,8 @@ public:
     // the window's paths becomes a slash).
     std::string programPath(const std::string& name) const;
 
-    Services services;
+    // The platform services the window was made with.
+    const Services services;
 
     // --- Controls -------------------------------------------------------------------------
     Window form{"Form1"};

@@ -265,6 +265,9 @@ struct AniGifControl::LoadJob {
     int32_t frames = 0;
     // Frame 1 drawn as the control will show it: scaling a large picture down is the costly part.
     bool fit = false;
+    // Off the caller's thread the later frames are decoded too, so nothing is left for the
+    // deferred-decoding timer to do on the thread that handles the keys.
+    bool allFrames = false;
     uint32_t background = 0;
     std::unique_ptr<raster::Surface> painted;
 
@@ -289,6 +292,7 @@ struct AniGifControl::LoadJob {
                 gif.resize(w, h);
             }
             painted = drawFrame(gif, gif.currentFrame(), background);
+            if (allFrames && gif.framesPending()) gif.decodeRemaining();
         } catch (const std::bad_alloc&) {
             painted.reset();
             gif.reset();
@@ -321,6 +325,7 @@ void AniGifControl::startLoad(std::shared_ptr<LoadJob> job, LoadDone done) {
     const int32_t s = stretch();
     job->fit = s == 1 || s == 3 || s == 4;
     job->background = host.background;
+    job->allFrames = worker_ != nullptr;
     runLoad([job] { job->run(); }, [this, job, done = std::move(done)] { finishLoad(*job, done); });
 }
 

@@ -292,6 +292,8 @@ TEST_F(ControlTest, FileLoadsReadThroughTheHostOnTheWorkerAndKeepTheAnimationWhe
     EXPECT_EQ(w.frameCount(), 0);  // nothing happens on the caller's thread
     worker.runAll();
     EXPECT_EQ(w.frameCount(), 3);
+    // Every frame was decoded there: the deferred-decoding timer has nothing left to do.
+    EXPECT_FALSE(w.framesPending());
     for (const char* path : {"/big.gif", "/text.gif", "/none.gif"}) {
         w.loadAnimatedGIF_File(path, record);
         worker.runAll();

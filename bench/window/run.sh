@@ -71,6 +71,8 @@ wait_idle() {
 }
 # Note messages logged after line $1, as moments.
 notes_after() { tail -n +"$(($1 + 1))" "$log" | awk '$2 ~ /^[89][01]$/ { print $1 }'; }
+# Note-ons logged after line $1, as moments.
+note_ons_after() { tail -n +"$(($1 + 1))" "$log" | awk '$2 ~ /^9[01]$/ && $4 != "00" { print $1 }'; }
 
 reference() {  # reference SPEED
     "$helper" reference 2000 5000 "$1" >"$work/ref.txt" 2>"$work/ref.cpu"
@@ -143,30 +145,34 @@ sleep 0.5
 refocus
 
 echo "== longest delay of key handling (q struck every 5 ms)"
-# delays SECONDS: presses Return in the dialog, then strikes q in the window.
+# delays SECONDS [FIRST...]: presses the FIRST keys (Return in a dialog), then strikes q in the
+# window, and ends with three anchor strikes on the idle window.
 delays() {
-    local before
+    local before seconds=$1
+    shift
     before=$(wc -l <"$log")
-    # A second Return for the dialog's completion list, should it have taken the first.
-    "$helper" keys "$wid" "$1" 5000 2500 --first 36 --first 36 24 >"$work/sent.txt"
-    sleep 0.5
-    notes_after "$before" >"$work/logged.txt"
-    "$helper" delays "$work/sent.txt" "$work/logged.txt" || true
+    "$helper" keys "$wid" "$seconds" 5000 2500 "$@" --anchor 24 >"$work/sent.txt"
+    sleep 0.3
+    note_ons_after "$before" >"$work/logged.txt"
+    "$helper" delays "$work/sent.txt" "$work/logged.txt" 5000 || true
 }
+# A second Return for the dialog's completion list, should it have taken the first.
+enter=(--first 36 --first 36)
+echo "  nothing loading (the floor):       $(delays 1.5)"
 alt o
 dialog '연주 파일 열기' "$work/large.vsp"
-echo "  opening a 20000-event performance: $(delays 1.5)"
+echo "  opening a 20000-event performance: $(delays 1.5 "${enter[@]}")"
 refocus
 # The save button "저장".
 xdotool mousemove --window "$wid" 157 419 click 1
 dialog '연주 저장' "$work/saved.vsp"
-echo "  saving it:                         $(delays 1.5)"
+echo "  saving it:                         $(delays 1.5 "${enter[@]}")"
 refocus
 [ -s "$work/saved.vsp" ] || echo "  (the performance was not saved)"
 # A double click on the window itself, right of the number pad.
 xdotool mousemove --window "$wid" 745 120 click --repeat 2 --delay 80 1
 dialog '배경 열기' "$work/large.jpg"
-echo "  loading a 5300x5300 JPEG picture:  $(delays 3)"
+echo "  loading a 5300x5300 JPEG picture:  $(delays 3 "${enter[@]}")"
 refocus
 kill "$mpid" 2>/dev/null || true
 

@@ -5,14 +5,24 @@
 //   window_bench lateness TIMES GAP_US SPEED
 //       lateness of the moments in file TIMES against a schedule GAP_US / SPEED apart, measured
 //       from the moment that was least late: p50, p99, max and how late the last one ended
-//   window_bench keys WINDOW SECONDS INTERVAL_US HOLD_US [--first KEYCODE] KEYCODE...
+//   window_bench keys WINDOW SECONDS INTERVAL_US HOLD_US [--first KEYCODE] [--anchor] KEYCODE...
 //       strikes the keys in turn through the X test extension, one every INTERVAL_US, each held
 //       HOLD_US; with --first, presses KEYCODE once (Return in a dialog; given twice, a second
 //       Return for a dialog whose completion list took the first) and moves the keyboard focus
-//       to WINDOW before the first. Prints the moment of every press and release.
-//   window_bench delays SENT LOGGED
-//       for moments sent and moments logged, paired from the last: the largest and the 99th
-//       percentile of (logged - sent), above the smallest one (the process's fastest answer)
+//       to WINDOW before the first. With --anchor, after a pause of 0.4 s strikes the first key
+//       three times more, 0.15 s apart: keys struck on an idle window, whose notes tie the MIDI
+//       log's clock to the sender's. Prints the moment of every press ("down", or "anchor")
+//       and release ("up").
+//   window_bench delays SENT LOGGED INTERVAL_US
+//       the delay of key handling, for the presses in SENT (from keys --anchor) and the moments
+//       of the note-ons in LOGGED. The anchors (the last three of each) give the offset between
+//       the clocks. Each note is then matched by time to a press sent before it: from the last
+//       note back, the latest press not yet matched that was sent before the note was logged.
+//       Presses are handled in order, so keys that queued behind a stall are the latest ones
+//       before the burst that answers them, and a lost key (one struck before the window could
+//       take it) leaves its press unmatched instead of shifting the pairs after it. Prints the
+//       delays above the fastest answer, and the longest gap between consecutive notes less the
+//       typing interval (a bound that needs no matching: a lost key adds one interval to it).
 // Moments are steady-clock seconds; the MIDI log's are seconds since its output opened, so only
 // differences between moments mean anything.
 #include <X11/Xlib.h>
@@ -30,6 +40,8 @@
 #include <vector>
 
 namespace {
+
+constexpr size_t kAnchors = 3;
 
 double monotonic() {
     timespec ts{};
@@ -110,9 +122,12 @@ int keys(int argc, char** argv) {
     const double hold = std::atof(argv[5]) / 1e6;
     std::vector<unsigned> first;
     std::vector<unsigned> codes;
+    bool anchor = false;
     for (int i = 6; i < argc; ++i) {
         if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
             first.push_back(static_cast<unsigned>(std::atoi(argv[++i])));
+        else if (std::strcmp(argv[i], "--anchor") == 0)
+            anchor = true;
         else
             codes.push_back(static_cast<unsigned>(std::atoi(argv[i])));
     }
@@ -124,40 +139,88 @@ int keys(int argc, char** argv) {
     }
     if (window != 0) XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     XSync(dpy, False);
-    std::vector<double> sent;
-    const double start = monotonic();
-    for (int i = 0; i * interval < seconds; ++i) {
-        const unsigned code = codes[static_cast<size_t>(i) % codes.size()];
-        sleepUntil(start + i * interval);
+    struct Sent {
+        double at;
+        const char* what;
+    };
+    std::vector<Sent> sent;
+    auto strike = [&](unsigned code, double at, const char* what) {
+        sleepUntil(at);
         XTestFakeKeyEvent(dpy, code, True, CurrentTime);
         XSync(dpy, False);
-        sent.push_back(monotonic());
-        sleepUntil(start + i * interval + hold);
+        sent.push_back({monotonic(), what});
+        sleepUntil(at + hold);
         XTestFakeKeyEvent(dpy, code, False, CurrentTime);
         XSync(dpy, False);
-        sent.push_back(monotonic());
+        sent.push_back({monotonic(), "up"});
+    };
+    const double start = monotonic();
+    int i = 0;
+    for (; i * interval < seconds; ++i)
+        strike(codes[static_cast<size_t>(i) % codes.size()], start + i * interval, "down");
+    if (anchor) {
+        const double after = start + i * interval + 0.4;
+        for (size_t a = 0; a < kAnchors; ++a)
+            strike(codes[0], after + static_cast<double>(a) * 0.15, "anchor");
     }
     XCloseDisplay(dpy);
-    for (double t : sent)
-        std::printf("%.6f\n", t);
+    for (const Sent& e : sent)
+        std::printf("%.6f %s\n", e.at, e.what);
     return 0;
 }
 
-int delays(const char* sentPath, const char* loggedPath) {
-    const std::vector<double> sent = readMoments(sentPath);
-    const std::vector<double> logged = readMoments(loggedPath);
-    const size_t n = std::min(sent.size(), logged.size());
-    if (n == 0) return 1;
-    // Keys struck before the window had the focus are lost: the pairs are counted from the end.
+int delays(const char* sentPath, const char* loggedPath, double interval) {
+    std::vector<double> presses;
+    std::vector<double> anchors;
+    {
+        std::ifstream in(sentPath);
+        double t = 0;
+        std::string what;
+        while (in >> t >> what) {
+            if (what == "down") presses.push_back(t);
+            if (what == "anchor") anchors.push_back(t);
+        }
+    }
+    std::vector<double> notes = readMoments(loggedPath);
+    if (anchors.size() != kAnchors || notes.size() < kAnchors + 1) {
+        std::printf("no anchors: %zu notes for %zu keys\n", notes.size(), presses.size());
+        return 1;
+    }
+    // The log's clock less the sender's, plus the idle window's answer time.
+    const size_t firstAnchor = notes.size() - kAnchors;
+    double offset = notes[firstAnchor] - anchors[0];
+    double spread = 0;
+    for (size_t a = 0; a < kAnchors; ++a) {
+        const double o = notes[firstAnchor + a] - anchors[a];
+        spread = std::max(spread, std::abs(o - offset));
+        offset = std::min(offset, o);
+    }
+    notes.resize(firstAnchor);
+    // An answer a little faster than the anchors' still belongs to the press before it.
+    const double kSlack = std::min(0.001, interval / 4);
     std::vector<double> d;
-    for (size_t i = 1; i <= n; ++i)
-        d.push_back(logged[logged.size() - i] - sent[sent.size() - i]);
+    size_t next = presses.size();  // presses before this one are still free
+    for (size_t j = notes.size(); j-- > 0;) {
+        const double sentBy = notes[j] - offset + kSlack;
+        while (next > 0 && presses[next - 1] > sentBy)
+            --next;
+        if (next == 0) break;  // a note with no press before it: not ours
+        --next;
+        d.push_back(notes[j] - offset - presses[next]);
+    }
+    if (d.empty()) return 1;
     const double fastest = *std::min_element(d.begin(), d.end());
     for (double& x : d)
         x = (x - fastest) * 1000.0;
-    std::printf("%zu of %zu key events answered: delay p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
-                logged.size(), sent.size(), percentile(d, 0.5), percentile(d, 0.99),
-                percentile(d, 1.0));
+    double gap = 0;
+    for (size_t j = 1; j < notes.size(); ++j)
+        gap = std::max(gap, notes[j] - notes[j - 1]);
+    std::printf(
+        "%zu of %zu keys answered: delay p50 %.2f ms, p99 %.2f ms, max %.2f ms; longest gap less "
+        "the interval %.2f ms%s\n",
+        d.size(), presses.size(), percentile(d, 0.5), percentile(d, 0.99), percentile(d, 1.0),
+        std::max(0.0, gap - interval) * 1000.0,
+        spread > 0.002 ? " (anchors disagree: the idle window answered slowly)" : "");
     return 0;
 }
 
@@ -181,6 +244,6 @@ int main(int argc, char** argv) {
         return gap > 0 ? lateness(argv[2], gap) : usage();
     }
     if (mode == "keys" && argc >= 7) return keys(argc, argv);
-    if (mode == "delays" && argc == 4) return delays(argv[2], argv[3]);
+    if (mode == "delays" && argc == 5) return delays(argv[2], argv[3], std::atof(argv[4]) / 1e6);
     return usage();
 }

@@ -1,5 +1,7 @@
 #include "form/circle_touch.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "form/form1.h"
@@ -29,19 +31,16 @@ void CircleTouch::pic_CircleTouch_GotFocus() {
     if (f_.chk_CircleTouch.value() == 0) f_.setFocus(f_.Picture1);
 }
 
-Timer& CircleTouch::timer(int slot) {
-    auto& t = timers_[ix(slot)];
-    if (!t) {
-        t = f_.services.timers.createTimer(TimerKind::Periodic);
-        t->onTimeout = [this, slot] { Timer1_Timer(slot); };
+Timer& CircleTouch::timer() {
+    if (!timer_) {
+        timer_ = f_.services.timers.createTimer(TimerKind::Periodic);
+        timer_->onTimeout = [this] { Timer1_Timer(); };
     }
-    return *t;
+    return *timer_;
 }
 
 bool CircleTouch::growing(int slot) const {
-    if (slot < 0 || slot >= kSlots) return false;
-    const auto& t = timers_[ix(slot)];
-    return t && t->active();
+    return slot >= 0 && slot < kSlots && growing_[ix(slot)];
 }
 
 Ring CircleTouch::ring(int slot) const {
@@ -68,24 +67,46 @@ void CircleTouch::startRing(int keyCode) {
     circleRadius[s] = 0;
     circleX[s] = static_cast<float>(g.left) + static_cast<float>(g.width) / 2;
     circleY[s] = static_cast<float>(g.top) + static_cast<float>(g.height) / 2;
-    timer(slot).start(kStepInterval);
+    const double now = f_.services.monotonic.now();
+    const double step = std::chrono::duration<double>(kStepInterval).count();
+    Timer& t = timer();
+    if (!t.active()) {
+        t.start(kStepInterval);
+        nextTick_ = now + step;
+    }
+    growing_[s] = true;
+    waiting_[s] = nextTick_ - now < step / 2;
     nextCircle = static_cast<int16_t>(slot + 1 < kSlots ? slot + 1 : 0);
     changed(slot, before);
 }
 
-void CircleTouch::Timer1_Timer(int slot) {
-    if (slot < 0 || slot >= kSlots) return;
-    const size_t s = ix(slot);
-    const Ring before = ring(slot);
-    circleRadius[s] += kGrowth;
-    if (circleRadius[s] > kMaxRadius) timer(slot).stop();
-    changed(slot, before);
+void CircleTouch::stop(int slot) {
+    growing_[ix(slot)] = false;
+    waiting_[ix(slot)] = false;
+    if (timer_ && std::find(growing_.begin(), growing_.end(), true) == growing_.end())
+        timer_->stop();
+}
+
+void CircleTouch::Timer1_Timer() {
+    nextTick_ = f_.services.monotonic.now() + std::chrono::duration<double>(kStepInterval).count();
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const size_t s = ix(slot);
+        if (!growing_[s]) continue;
+        if (waiting_[s]) {
+            waiting_[s] = false;
+            continue;
+        }
+        const Ring before = ring(slot);
+        circleRadius[s] += kGrowth;
+        if (circleRadius[s] > kMaxRadius) stop(slot);
+        changed(slot, before);
+    }
 }
 
 void CircleTouch::clearRings() {
     for (int slot = 0; slot < kSlots; ++slot) {
         const Ring before = ring(slot);
-        if (timers_[ix(slot)]) timers_[ix(slot)]->stop();
+        stop(slot);
         changed(slot, before);
     }
 }

@@ -1,6 +1,7 @@
 // The circle-touch input surface: the keys play as on the keyboard picture, but instead of
 // lighting the key shapes every note starts a ring that grows out of the key's place and
-// vanishes. Eight ring slots grow at once; a ninth note takes over the oldest slot.
+// vanishes. Eight ring slots grow at once; a ninth note takes over the oldest slot. One step
+// timer moves every growing ring at the same tick, so a view repaints all of them in one frame.
 #pragma once
 
 #include <array>
@@ -47,8 +48,8 @@ public:
     void pic_CircleTouch_GotFocus();
     void chk_CircleTouch_Click();
     void lbl_CircleColor_Click(int index);
-    // One growth step of the ring in `slot`.
-    void Timer1_Timer(int slot);
+    // One growth step of every growing ring.
+    void Timer1_Timer();
 
     // Starts a ring around key k's (hidden) shape in the next slot.
     void startRing(int keyCode);
@@ -70,11 +71,17 @@ public:
     int16_t nextCircle = 0;
 
 private:
-    Timer& timer(int slot);
+    Timer& timer();
     void changed(int slot, const Ring& before);
+    void stop(int slot);
 
     Form1& f_;
-    std::array<std::unique_ptr<Timer>, kSlots> timers_;
+    std::unique_ptr<Timer> timer_;
+    double nextTick_ = 0;  // when the step timer is due next, on the monotonic clock
+    std::array<bool, kSlots> growing_{};
+    // A ring started less than half a step before the next tick grows from the tick after it,
+    // so its first step comes 15 to 45 ms after its start and 30 ms later on average.
+    std::array<bool, kSlots> waiting_{};
     RingObserver* observer_ = nullptr;
 };
 

@@ -104,7 +104,7 @@ TEST_F(CircleTouchTest, NineQuickNotesReuseSlotZeroAndTakeItsRingOffFirst) {
     EXPECT_FLOAT_EQ(n.after.radius, 0);
     EXPECT_TRUE(n.after.active);
     EXPECT_EQ(f.circleTouch().nextCircle, 1);
-    EXPECT_EQ(time.armedCount(), 8);
+    EXPECT_EQ(time.armedCount(), 1);  // one step timer for all eight
 
     // A key twice as tall as wide (pad +): the centre's height comes from its height.
     const Rect& plus = f.shp_key(107).geometry();
@@ -112,6 +112,36 @@ TEST_F(CircleTouchTest, NineQuickNotesReuseSlotZeroAndTakeItsRingOffFirst) {
     tap(107);
     EXPECT_FLOAT_EQ(f.circleTouch().ring(1).x, float(plus.left) + float(plus.width) / 2);
     EXPECT_FLOAT_EQ(f.circleTouch().ring(1).y, float(plus.top) + float(plus.height) / 2);
+}
+
+TEST_F(CircleTouchTest, RingsStartedApartStepAtOneTickFromHalfAStepAfterTheirStart) {
+    Form1& f = circleMode();
+    CircleTouch& c = f.circleTouch();
+    tap(kQ);  // t = 0: the step timer starts, due at 30
+    time.advance(10ms);
+    tap(kW);  // 20 ms before the tick: steps with it
+    time.advance(10ms);
+    tap(kE);  // 10 ms before it: from the tick after
+    rings.notices.clear();
+    time.advance(10ms);
+    ASSERT_EQ(rings.notices.size(), 2u);
+    EXPECT_EQ(rings.notices[0].slot, 0);
+    EXPECT_EQ(rings.notices[1].slot, 1);
+    EXPECT_FLOAT_EQ(c.ring(2).radius, 0);
+    rings.notices.clear();
+    time.advance(29ms);
+    EXPECT_TRUE(rings.notices.empty());
+    time.advance(1ms);
+    EXPECT_EQ(rings.notices.size(), 3u);
+    EXPECT_FLOAT_EQ(c.ring(1).radius, 2 * 3.4f);
+    EXPECT_FLOAT_EQ(c.ring(2).radius, 3.4f);
+    // The last ring to start is the last to go; the timer stops with it.
+    time.advance(30ms * 39);
+    EXPECT_FALSE(c.growing(1));
+    EXPECT_TRUE(c.growing(2));
+    time.advance(30ms);
+    EXPECT_FALSE(c.growing(2));
+    EXPECT_EQ(time.armedCount(), 0);
 }
 
 TEST_F(CircleTouchTest, SwitchingTheModeHidesAndShowsTheShapesAndClearsTheRings) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -308,6 +310,40 @@ TEST_F(MainWindowTest, EffectHeadersFitTheirWidestValuesInOneSize) {
         sizes.push_back(header->font().pixelSize());
     }
     EXPECT_EQ(sizes, std::vector<int>(3, sizes.front()));
+}
+
+// What the window shows after the ring frames (painted where the rings changed) against a
+// repaint of everything, while rings start, grow together, give up a slot and vanish.
+TEST_F(MainWindowTest, RingFramesLeaveTheWindowAsAFullRepaintWould) {
+    using namespace std::chrono_literals;
+    auto shown = [&] {
+        // Every frame due is painted: a frame waits at most 16 ms.
+        for (int i = 0; i < 3; ++i) {
+            QThread::msleep(20);
+            QApplication::processEvents();
+        }
+        QPaintDevice* store = window->backingStore()->paintDevice();
+        if (store->devType() != QInternal::Image) return QImage();
+        return static_cast<QImage*>(store)->convertToFormat(QImage::Format_RGB32);
+    };
+    auto repainted = [&] { return window->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    form.chk_CircleTouch.setValue(1);
+    shown();
+    int checked = 0;
+    const int keys[] = {kXQ, kXQ + 1, kXQ + 2, kXQ + 3, kXQ + 4, kXQ + 5, kXQ + 6, kXQ + 7, kXQ};
+    for (int k : keys) {
+        key(true, k, Qt::Key_unknown);
+        key(false, k, Qt::Key_unknown);
+        // Steps of every ring at once, at times that are no multiple of a step.
+        for (auto by : {10ms, 30ms, 30ms, 70ms}) {
+            fakes.time.advance(by);
+            const QImage frame = shown();
+            ASSERT_EQ(frame, repainted()) << "key " << k << " after " << checked << " frames";
+            ++checked;
+        }
+    }
+    fakes.time.advance(1500ms);  // every ring gone
+    ASSERT_EQ(shown(), repainted());
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedDuringPlayback) {

@@ -20,6 +20,7 @@
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
 #include "platform/qt/ring_overlay.h"
+#include "platform/qt/strips.h"
 
 namespace muto::qt {
 
@@ -29,9 +30,6 @@ const QColor kButtonFace(240, 240, 240);
 // Changes are shown at most once a frame of a 60 Hz screen: a playback of hundreds of events a
 // second repaints what changed in each frame, not once per event.
 constexpr qint64 kFrameMs = 16;
-// Rings step every 30 ms each: a frame of ring steps alone waits as long, so each frame shows
-// one step of every ring that grew instead of a frame per ring.
-constexpr qint64 kRingFrameMs = CircleTouch::kStepInterval.count() / 1000;
 // A repaint of more rectangles than this is painted in one pass.
 constexpr int kMaxGroups = 24;
 // Added to twice the last paint's time when asking whether a timer falls due during a paint.
@@ -302,8 +300,8 @@ void KeyCanvas::restoreBase(QPainter& p, const QRect& box) {
     auto blit = [&](const QRect& area) {
         const QRect r = box.intersected(area);
         if (r.isEmpty()) return;
-        p.drawPixmap(QRectF(r), base_,
-                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+        const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+        drawInStrips(p, r, base_, source.toAlignedRect(), ratio);
     };
     if (bands_.isEmpty()) {
         blit(dirty_);
@@ -451,17 +449,23 @@ void KeyCanvas::controlChanged(const Control& c) {
 
 void KeyCanvas::repaintSoon(const QRegion& area, bool ring) {
     pending_ += area;
-    if (resume_->active()) return;  // the frame put off for a timer shows it
-    const bool ringsOnly = ring && (ringsOnly_ || !frame_.isActive());
+    // Already due: with the frame put off for a timer, or with the next frame.
+    if (resume_->active() || frame_.isActive()) return;
+    if (posted_) {
+        // Asked for and not painted yet: it joins that paint.
+        showPending();
+        return;
+    }
     // The first change after a pause shows at once; the changes that follow it within a frame
-    // wait for the next frame.
-    const qint64 frame = ringsOnly ? kRingFrameMs : kFrameMs;
-    const qint64 since = sinceFrame_.isValid() ? sinceFrame_.elapsed() : frame;
-    const int wait = static_cast<int>(std::max<qint64>(0, frame - since));
-    // Anything but a ring shows within a frame even when a ring frame was due later.
-    if (frame_.isActive() && (ringsOnly || frame_.remainingTime() <= wait)) return;
-    ringsOnly_ = ringsOnly;
-    frame_.start(wait);
+    // wait for the next frame. The rings all step at one tick, so a ring step is one frame.
+    const qint64 since = sinceFrame_.isValid() ? sinceFrame_.elapsed() : kFrameMs;
+    const int wait = static_cast<int>(std::max<qint64>(0, kFrameMs - since));
+    // A ring step is asked for at once, from the ring timer: every other timer is armed by then.
+    // Other changes wait for the event loop, as the playback arms its next timer after them.
+    if (ring && wait == 0)
+        showPending();
+    else
+        frame_.start(wait);
 }
 
 void KeyCanvas::showPending() {
@@ -479,10 +483,10 @@ void KeyCanvas::showPending() {
         }
     }
     deferred_ = false;
-    sinceFrame_.start();
+    if (!posted_) sinceFrame_.start();
     update(pending_);
     pending_ = QRegion();
-    ringsOnly_ = false;
+    posted_ = true;
 }
 
 void KeyCanvas::paintStaffBox(QPainter& p) {
@@ -559,6 +563,7 @@ void KeyCanvas::paintEvent(QPaintEvent* event) {
         double& last;
         ~Timing() { last = static_cast<double>(took.nsecsElapsed()) / 1e9; }
     } timing{took, lastPaint_};
+    posted_ = false;
     ensureBase();
     QPainter p(this);
     const QRegion& region = event->region();

@@ -95,7 +95,6 @@ private:
     QRect areaOf(const Control& c);
     void rememberAreas();
     // Repaints an area with the next frame.
-    // Repaints an area with the next frame; a `ring` step alone waits for the next ring frame.
     void repaintSoon(const QRegion& area, bool ring = false);
     void showPending();
 
@@ -116,8 +115,8 @@ private:
     // The area each painted control covered when last painted.
     std::unordered_map<const Control*, QRect> areas_;
     const bool paintAll_;
-    QRegion pending_;         // changed since the last frame
-    bool ringsOnly_ = false;  // the frame due shows ring steps alone
+    QRegion pending_;      // changed since the last frame
+    bool posted_ = false;  // a repaint was asked for and is not painted yet
     QTimer frame_;
     bool deferred_ = false;          // the frame due was put off for a timer once already
     std::unique_ptr<Timer> resume_;  // shows a frame put off for a timer

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/qt/qt_convert.h"
+#include "platform/qt/strips.h"
 
 namespace muto::qt {
 
@@ -72,8 +73,11 @@ void RingOverlay::paint(QPainter& p, const QRect& dirty) const {
         if (!r.active || !bounds(r).intersects(dirty)) continue;
         const QPixmap& pm = sprite(r);
         const int reach = (pm.width() - 2) / 2;
-        p.drawPixmap(static_cast<int>(std::floor(r.x)) - reach,
-                     static_cast<int>(std::floor(r.y)) - reach, pm);
+        const QRect at(static_cast<int>(std::floor(r.x)) - reach,
+                       static_cast<int>(std::floor(r.y)) - reach, pm.width(), pm.height());
+        // Only the part being repainted.
+        const QRect part = at.intersected(dirty);
+        drawInStrips(p, part, pm, part.translated(-at.topLeft()));
     }
 }
 

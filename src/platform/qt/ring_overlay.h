@@ -2,7 +2,8 @@
 // paints the ones that show and, when a slot changes, asks its surface to repaint the box the old
 // and the new ring cover, so a removed ring leaves the picture under it exactly as it was. A box
 // is a plain rectangle to clip to: cheaper to repaint than the many bands of a ring's stroke.
-// Each ring is stroked once per colour, radius and place within a pixel, and copied after that.
+// Each ring is stroked once per colour, radius and place within a pixel, and copied after that:
+// only the part inside the area being repainted, in strips (strips.h).
 #pragma once
 
 #include <QCache>

@@ -9,6 +9,7 @@
 #  - the longest delay of key handling while a 20000-event performance opens, while it is
 #    saved, and while a 5300x5300 JPEG loads as the keyboard picture.
 #   bench/window/run.sh BUILD_DIR [MUTO] [DISPLAY_NUMBER]
+# KEEP=DIR keeps the keys sent and the notes logged of each delay measurement.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 muto=${2:-$build/bin/muto}
@@ -155,9 +156,17 @@ delays() {
     sleep 0.3
     note_ons_after "$before" >"$work/logged.txt"
     "$helper" delays "$work/sent.txt" "$work/logged.txt" 5000 || true
+    if [ -n "${KEEP:-}" ]; then
+        mkdir -p "$KEEP"
+        local kept
+        kept=$(($(find "$KEEP" -name 'sent-*' | wc -l) + 1))
+        cp "$work/sent.txt" "$KEEP/sent-$kept.txt"
+        cp "$work/logged.txt" "$KEEP/logged-$kept.txt"
+        tail -n +"$((before + 1))" "$log" >"$KEEP/log-$kept.txt"
+    fi
 }
-# A second Return for the dialog's completion list, should it have taken the first.
-enter=(--first 36 --first 36)
+# Return in the dialog, again while it shows.
+enter=(--first 36)
 echo "  nothing loading (the floor):       $(delays 1.5)"
 alt o
 dialog '연주 파일 열기' "$work/large.vsp"

@@ -7,12 +7,12 @@
 //       from the moment that was least late: p50, p99, max and how late the last one ended
 //   window_bench keys WINDOW SECONDS INTERVAL_US HOLD_US [--first KEYCODE] [--anchor] KEYCODE...
 //       strikes the keys in turn through the X test extension, one every INTERVAL_US, each held
-//       HOLD_US; with --first, presses KEYCODE once (Return in a dialog; given twice, a second
-//       Return for a dialog whose completion list took the first) and moves the keyboard focus
-//       to WINDOW before the first. With --anchor, after a pause of 0.4 s strikes the first key
-//       three times more, 0.15 s apart: keys struck on an idle window, whose notes tie the MIDI
-//       log's clock to the sender's. Prints the moment of every press ("down", or "anchor")
-//       and release ("up").
+//       HOLD_US; with --first, presses KEYCODE (Return) in the window that has the focus, a
+//       dialog, again every 0.5 s while the dialog shows (its completion list may take one), and
+//       moves the keyboard focus to WINDOW as soon as the dialog is gone, before the first. With
+//       --anchor, after a pause of 0.4 s strikes the first key three times more, 0.15 s apart: keys
+//       struck on an idle window, whose notes tie the MIDI log's clock to the sender's. Prints the
+//       moment of every press ("down", or "anchor") and release ("up").
 //   window_bench delays SENT LOGGED INTERVAL_US
 //       the delay of key handling, for the presses in SENT (from keys --anchor) and the moments
 //       of the note-ons in LOGGED. The anchors (the last three of each) give the offset between
@@ -133,9 +133,31 @@ int keys(int argc, char** argv) {
     }
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy || codes.empty() || !(interval > hold)) return 2;
-    for (unsigned code : first) {
-        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    if (!first.empty()) {
+        // The keys go to the window that has the focus, a dialog; typing starts as soon as it
+        // is gone. A dialog that takes the keys for its completion list gets them again.
+        Window dialog = 0;
+        int revert = 0;
+        XGetInputFocus(dpy, &dialog, &revert);
+        auto shown = [&] {
+            XWindowAttributes a{};
+            return dialog > PointerRoot && XGetWindowAttributes(dpy, dialog, &a) != 0 &&
+                   a.map_state == IsViewable;
+        };
+        const double since = monotonic();
+        double sent = 0;
+        while (monotonic() - since < 5.0) {
+            if (monotonic() - sent > 0.5) {
+                for (unsigned code : first) {
+                    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+                    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+                }
+                XSync(dpy, False);
+                sent = monotonic();
+            }
+            if (!shown()) break;
+            sleepUntil(monotonic() + 0.0005);
+        }
     }
     if (window != 0) XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     XSync(dpy, False);

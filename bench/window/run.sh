@@ -168,6 +168,11 @@ delays() {
 # Return in the dialog, again while it shows.
 enter=(--first 36)
 echo "  nothing loading (the floor):       $(delays 1.5)"
+# The same dialog closed with Escape: what closing a file dialog costs the first keys alone.
+alt o
+dialog '연주 파일 열기' ""
+echo "  a file dialog closed, no load:     $(delays 1.5 --first 9)"
+refocus
 alt o
 dialog '연주 파일 열기' "$work/large.vsp"
 echo "  opening a 20000-event performance: $(delays 1.5 "${enter[@]}")"

@@ -2,6 +2,9 @@
 // Num Lock service without an X display.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -26,6 +29,7 @@
 #include "platform/qt/qt_downloader.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_time.h"
+#include "platform/qt/qt_worker.h"
 #include "platform/qt/translations.h"
 #include "platform/x11/x11_keyboard_leds.h"
 
@@ -51,6 +55,20 @@ TEST(KoreanTranslation, QtsOwnTextsAreKorean) {
         << text.toStdString();
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("취소"));
     QLocale::setDefault(QLocale::c());  // the other tests run as they did
+}
+
+// Background jobs give way to the thread that handles the keys; the GUI thread stays as it was.
+TEST(QtWorker, JobsRunAtBackgroundPriorityAndFollowUpsOnTheCallersThread) {
+    QtWorker worker;
+    const int before = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    int inJob = before;
+    QEventLoop loop;
+    worker.run([&] { inJob = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())); },
+               [&] { loop.quit(); });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(inJob, std::max(before, 10));
+    EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())), before);
 }
 
 TEST(QtPictureLoader, TellsMissingFromInvalid) {

@@ -1,7 +1,6 @@
 #include "platform/qt/qt_services.h"
 
 #include <malloc.h>
-#include <time.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +20,7 @@
 #include <iostream>
 
 #include "platform/qt/qt_convert.h"
+#include "platform/qt/qt_worker.h"
 
 namespace muto::qt {
 
@@ -174,9 +174,13 @@ bool showable(const QByteArray& format) {
 
 }  // namespace
 
-QtPictureLoader::QtPictureLoader() : receiver_(std::make_unique<QObject>()) {}
+QtPictureLoader::QtPictureLoader() : receiver_(std::make_unique<QObject>()) {
+    pool_.setMaxThreadCount(1);
+}
 
-QtPictureLoader::~QtPictureLoader() = default;
+QtPictureLoader::~QtPictureLoader() {
+    pool_.waitForDone();
+}
 
 QtPictureLoader::Cached* QtPictureLoader::fresh(const QString& file) {
     const QFileInfo info(file);
@@ -197,7 +201,8 @@ bool QtPictureLoader::startLarge(const QString& file) {
     const QFileInfo info(file);
     insert(file, Cached{info.lastModified().toMSecsSinceEpoch(), info.size(), {}, true});
     QPointer<QObject> receiver = receiver_.get();
-    QThreadPool::globalInstance()->start([this, file, receiver] {
+    pool_.start([this, file, receiver] {
+        runInBackground();
         QImageReader part(file);
         part.setDecideFormatFromContent(true);
         part.setClipRect(QRect(0, 0, kShownSize, kShownSize).intersected(QRect({}, part.size())));

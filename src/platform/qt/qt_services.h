@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -48,6 +49,7 @@ private:
 class QtPictureLoader : public PictureLoader {
 public:
     QtPictureLoader();
+    // Waits for a picture being decoded.
     ~QtPictureLoader() override;
 
     PictureStatus probe(const std::string& path) override;
@@ -89,6 +91,8 @@ private:
     // Receives the decoded pictures on the GUI thread; gone with the loader, so a late one is
     // dropped.
     std::unique_ptr<QObject> receiver_;
+    // The thread large pictures are decoded on, at background priority; stopped first.
+    QThreadPool pool_;
 };
 
 }  // namespace muto::qt

@@ -1,8 +1,21 @@
 #include "platform/qt/qt_worker.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QMetaObject>
+#include <algorithm>
 
 namespace muto::qt {
+
+void runInBackground() {
+    thread_local bool lowered = false;
+    if (lowered) return;
+    lowered = true;
+    // Linux takes the nice value per thread. A failure leaves the thread as it was.
+    const auto self = static_cast<id_t>(gettid());
+    setpriority(PRIO_PROCESS, self, std::max(getpriority(PRIO_PROCESS, self), 10));
+}
 
 QtWorker::QtWorker() {
     // One job at a time, in the order given.
@@ -16,6 +29,7 @@ QtWorker::~QtWorker() {
 void QtWorker::run(std::function<void()> job, std::function<void()> done) {
     QObject* receiver = &receiver_;
     pool_.start([receiver, job = std::move(job), done = std::move(done)]() mutable {
+        runInBackground();
         job();
         QMetaObject::invokeMethod(receiver, std::move(done), Qt::QueuedConnection);
     });

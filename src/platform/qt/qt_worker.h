@@ -8,6 +8,10 @@
 
 namespace muto::qt {
 
+// Lowers the calling thread to the priority of background work (nice 10), once for good: on a
+// busy machine the thread that handles the keys runs first. Called by the worker threads' jobs.
+void runInBackground();
+
 class QtWorker : public Worker {
 public:
     QtWorker();

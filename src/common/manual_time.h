@@ -42,7 +42,7 @@ private:
 class ManualTimers : public TimerFactory, public MonotonicClock {
 public:
     // The clock starts at `startUs` microseconds.
-    explicit ManualTimers(int64_t startUs = 0) : nowUs_(startUs), startUs_(startUs) {}
+    explicit ManualTimers(int64_t startUs = 0) : nowUs_(startUs) {}
     std::unique_ptr<Timer> createTimer(TimerKind kind) override;
     double now() override { return static_cast<double>(nowUs_) / 1e6; }
 
@@ -67,7 +67,6 @@ private:
     friend class ManualTimer;
     ManualTimer* nextDue(int64_t until);
     int64_t nowUs_ = 0;
-    int64_t startUs_ = 0;
     uint64_t arming_ = 0;
     std::vector<ManualTimer*> timers_;
 };

@@ -1,6 +1,6 @@
-// Time advanced by hand: a monotonic clock, a wall clock that moves with it, and timers that fire
-// in due order when the owner says "advance 30 ms". The tests drive the model with it, and the
-// exports play a performance on it faster than real time.
+// Time advanced by hand: a monotonic clock and timers that fire in due order when the owner says
+// "advance 30 ms". The tests drive the model with it, and the exports play a performance on it
+// faster than real time.
 #pragma once
 
 #include <chrono>

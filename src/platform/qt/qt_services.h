@@ -1,5 +1,5 @@
 // The platform services of the model, done with Qt: message boxes and the open, save and colour
-// dialogs, picture checking and loading, and the wall clock.
+// dialogs, and picture checking and loading.
 #pragma once
 
 #include <QHash>

@@ -7,7 +7,6 @@
 #include "form/channel_controls.h"
 #include "form/form1.h"
 #include "form/key_display.h"
-#include "form/key_input.h"
 #include "form/key_map.h"
 #include "form/key_set_files.h"
 #include "form/record_panel.h"

@@ -2,7 +2,6 @@
 
 #include "form/channel_controls.h"
 #include "form/form1.h"
-#include "form/key_input.h"
 #include "form/key_set_files.h"
 #include "form/performance_files.h"
 #include "form/playback_panel.h"

@@ -49,7 +49,6 @@ public:
         if (!player_.start(source.performance, 0, false)) return;
         start_ = time_.now() + kLeadIn;
         stateSettings();
-        recording_ = true;
         while (player_.isPlaying()) {
             const std::optional<int64_t> due = time_.nextDueUs();
             if (!due) break;
@@ -191,7 +190,8 @@ private:
         instrument_.applyKeySignatureCodes(snap.keySig);
     }
 
-    // The settings the playback restored, stated in full at time 0.
+    // The settings the playback restored, stated in full at time 0; from here on what is sent is
+    // kept.
     void stateSettings() {
         recording_ = true;
         for (int ch = 0; ch < 2; ++ch) {

@@ -5,12 +5,19 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QLocale>
+#include <QMetaObject>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -55,6 +62,45 @@ TEST(KoreanTranslation, QtsOwnTextsAreKorean) {
         << text.toStdString();
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("취소"));
     QLocale::setDefault(QLocale::c());  // the other tests run as they did
+}
+
+// A file dialog is kept between uses, yet each use starts as a new dialog would: with its own
+// title and filters, no name left from the last one, and no completion list left over.
+TEST(QtDialogs, AKeptFileDialogStartsAfreshEachTime) {
+    QWidget window;
+    QtDialogs dialogs;
+    dialogs.setParent(&window);
+    QPointer<QFileDialog> first;
+    std::vector<std::string> seen;  // title, filters and name as each use opened
+    const auto answer = [&](const QString& typed) {
+        QTimer::singleShot(0, [&, typed] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            if (!first) first = dialog;
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            seen.push_back((dialog->windowTitle() + u'|' + dialog->nameFilters().join(u';') + u'|' +
+                            name->text())
+                               .toStdString());
+            name->setText(typed);
+            name->completer()->complete();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    const QString dir = QDir::tempPath() + QStringLiteral("/");
+    answer(dir + QStringLiteral("first.vsp"));
+    const auto chosen = dialogs.saveFile({"저장", "", "*.vsp|*.vsp", "", ".vsp", 0});
+    answer(dir + QStringLiteral("second.vns"));
+    const auto again = dialogs.saveFile({"키 저장", "", "*.vns|*.vns", "", "", 0});
+    EXPECT_EQ(chosen, (dir + QStringLiteral("first.vsp")).toStdString());
+    EXPECT_EQ(again, (dir + QStringLiteral("second.vns")).toStdString());
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], "저장|*.vsp (*.vsp)|");
+    EXPECT_EQ(seen[1], "키 저장|*.vns (*.vns)|");
+    ASSERT_TRUE(first);  // kept, not torn down
+    EXPECT_FALSE(first->isVisible());
+    const auto* name = first->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    EXPECT_FALSE(name->completer()->popup()->isVisible());
 }
 
 // Background jobs give way to the thread that handles the keys; the GUI thread stays as it was.

@@ -2,14 +2,17 @@
 
 #include <malloc.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
@@ -127,23 +130,54 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
     return closedAnswer(buttons);
 }
 
+namespace {
+
+// The name box of Qt's own file dialog (none before the dialog is first shown).
+QLineEdit* nameEdit(const QFileDialog& dialog) {
+    return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
+}  // namespace
+
+QFileDialog& QtDialogs::keptDialog(bool save) {
+    QPointer<QFileDialog>& kept = save ? saveDialog_ : openDialog_;
+    if (!kept || kept->parentWidget() != parent_) {
+        delete kept.data();
+        kept = new QFileDialog(parent_);
+        kept->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        kept->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    }
+    return *kept;
+}
+
 std::optional<std::string> QtDialogs::fileDialog(const FileDialogRequest& request, bool save) {
     if (!interactive_) return std::nullopt;
-    QFileDialog dialog(parent_, text(request.title));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.filter.empty()) dialog.setNameFilter(qtFileFilter(request.filter));
+    // A file dialog is made once and kept hidden between uses: the one Qt tears down on closing
+    // writes its settings file with two disk syncs and stops a thread, which held up the keys
+    // for 15-25 ms right after every open or save. What one use set is set again by the next.
+    QFileDialog& dialog = keptDialog(save);
+    dialog.setWindowTitle(text(request.title));
+    if (request.filter.empty())
+        dialog.setNameFilters({});
+    else
+        dialog.setNameFilter(qtFileFilter(request.filter));
     if (!request.initDir.empty() && QFileInfo(text(request.initDir)).isDir())
         dialog.setDirectory(text(request.initDir));
-    if (!request.defaultExt.empty()) {
-        QString ext = text(request.defaultExt);
-        if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
-        dialog.setDefaultSuffix(ext);
-    }
-    if (save && (request.flags & kOverwritePrompt) == 0)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    QString ext = text(request.defaultExt);
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    dialog.setDefaultSuffix(ext);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                     save && (request.flags & kOverwritePrompt) == 0);
+    // The name typed last time and the file chosen then are gone, as in a new dialog.
+    if (auto* name = nameEdit(dialog)) name->clear();
+    if (auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView")))
+        list->clearSelection();
     if (!request.fileName.empty()) dialog.selectFile(text(request.fileName));
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const int answer = dialog.exec();
+    // The name's completion list outlives the hidden dialog, and would take the window's keys.
+    if (auto* name = nameEdit(dialog); name && name->completer() && name->completer()->popup())
+        name->completer()->popup()->hide();
+    if (answer != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
     return utf8(files.front());

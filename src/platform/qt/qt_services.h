@@ -2,6 +2,7 @@
 // dialogs, and picture checking and loading.
 #pragma once
 
+#include <QFileDialog>
 #include <QHash>
 #include <QImage>
 #include <QPointer>
@@ -37,7 +38,11 @@ public:
 
 private:
     std::optional<std::string> fileDialog(const FileDialogRequest& request, bool save);
+    QFileDialog& keptDialog(bool save);
     QPointer<QWidget> parent_;
+    // Children of the window, so they go with it.
+    QPointer<QFileDialog> openDialog_;
+    QPointer<QFileDialog> saveDialog_;
     bool interactive_ = true;
 };
 

@@ -493,6 +493,8 @@ void KeyCanvas::paintStaffBox(QPainter& p) {
     const PictureBox& box = form_.Picture1;
     if (!box.visible()) return;
     const QRect r = rectOf(box);
+    // Clipping costs more than the test, and most repaints lie elsewhere.
+    if (!r.intersects(dirty_)) return;
     restoreBase(p, r);
     p.save();
     p.setClipRect(r, Qt::IntersectClip);
@@ -541,7 +543,7 @@ void KeyCanvas::paintPiano(QPainter& p) {
 
 void KeyCanvas::paintControlPanel(QPainter& p) {
     Form1& f = form_;
-    if (f.pic_ProgBack.visible()) {
+    if (f.pic_ProgBack.visible() && rectOf(f.pic_ProgBack).intersects(dirty_)) {
         const QRect r = rectOf(f.pic_ProgBack);
         p.save();
         p.setClipRect(r, Qt::IntersectClip);

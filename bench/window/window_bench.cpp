@@ -133,6 +133,9 @@ int keys(int argc, char** argv) {
     }
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy || codes.empty() || !(interval > hold)) return 2;
+    // The focus may lie with a window that goes away before it is looked at (a completion
+    // list): that window is gone, not an error that ends the run.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     if (!first.empty()) {
         // The keys go to the window that has the focus, a dialog; typing starts as soon as it
         // is gone. A dialog that takes the keys for its completion list gets them again.

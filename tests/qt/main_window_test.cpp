@@ -14,9 +14,11 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -344,6 +346,41 @@ TEST_F(MainWindowTest, RingFramesLeaveTheWindowAsAFullRepaintWould) {
     }
     fakes.time.advance(1500ms);  // every ring gone
     ASSERT_EQ(shown(), repainted());
+}
+
+// A large picture decodes on a worker: the window shows the old picture until the new one is
+// ready, never a blank window in between.
+TEST_F(MainWindowTest, ANewPictureReplacesTheOldOnlyWhenDecoded) {
+    QTemporaryDir dir;
+    const std::string small = dir.filePath(QStringLiteral("small.bmp")).toStdString();
+    const std::string large = dir.filePath(QStringLiteral("large.bmp")).toStdString();
+    QImage img(64, 64, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    ASSERT_TRUE(img.save(QString::fromStdString(small)));
+    img = QImage(1100, 1100, QImage::Format_RGB32);  // over a million pixels
+    img.fill(Qt::blue);
+    ASSERT_TRUE(img.save(QString::fromStdString(large)));
+    const QPoint corner(2, 2);  // on the window's own picture, clear of the keys
+    auto shown = [&] {
+        QApplication::processEvents();
+        return static_cast<QImage*>(window->backingStore()->paintDevice())->pixelColor(corner);
+    };
+    auto settled = [&] {
+        for (int i = 0; i < 3; ++i) {
+            QThread::msleep(20);  // every frame due
+            shown();
+        }
+        return shown();
+    };
+    form.form.setPicture(small);
+    EXPECT_EQ(settled(), QColor(Qt::red));
+    form.form.setPicture(large);
+    ASSERT_TRUE(pictures.pending(large));
+    std::set<QRgb> seen;
+    for (int i = 0; i < 50000 && pictures.pending(large); ++i)
+        seen.insert(shown().rgb());
+    EXPECT_EQ(settled(), QColor(Qt::blue));
+    EXPECT_EQ(seen, (std::set<QRgb>{QColor(Qt::red).rgb()}));
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedDuringPlayback) {

@@ -236,13 +236,16 @@ void KeyCanvas::paintPicture(QPainter& p, const std::string& path, const QRect& 
     p.restore();
 }
 
-QString KeyCanvas::baseKey() {
+QString KeyCanvas::baseKey(bool pictures) {
     Form1& f = form_;
+    auto picture = [&](const std::string& path) {
+        return pictures ? pictures_.image(path).cacheKey() : 0;
+    };
     QString key = QStringLiteral("%1x%2 %3 %4")
                       .arg(width())
                       .arg(height())
                       .arg(f.form.heightTwips())
-                      .arg(pictures_.image(f.form.picture()).cacheKey());
+                      .arg(picture(f.form.picture()));
     for (const PictureBox* box :
          {&f.img_ControlPanel, &f.pic_ProgBack, &f.pic_Palette, &f.Picture1, &f.pic_CircleTouch}) {
         const QRect r = rectOf(*box);
@@ -252,9 +255,18 @@ QString KeyCanvas::baseKey() {
                    .arg(r.y())
                    .arg(r.width())
                    .arg(r.height())
-                   .arg(pictures_.image(box->picture()).cacheKey());
+                   .arg(picture(box->picture()));
     }
     return key;
+}
+
+bool KeyCanvas::decoding() {
+    Form1& f = form_;
+    if (pictures_.pending(f.form.picture())) return true;
+    for (const PictureBox* box :
+         {&f.img_ControlPanel, &f.pic_ProgBack, &f.pic_Palette, &f.Picture1, &f.pic_CircleTouch})
+        if (pictures_.pending(box->picture())) return true;
+    return false;
 }
 
 void KeyCanvas::paintBase(QPainter& p) {
@@ -293,6 +305,7 @@ void KeyCanvas::ensureBase() {
     QPainter p(&base_);
     paintBase(p);
     baseKey_ = baseKey();
+    baseBoxes_ = baseKey(false);
 }
 
 void KeyCanvas::restoreBase(QPainter& p, const QRect& box) {
@@ -428,6 +441,9 @@ void KeyCanvas::controlChanged(const Control& c) {
     if (c.kind() == ControlKind::Window || c.kind() == ControlKind::PictureBox) {
         // A new picture, or a box that moved or showed: everything is made again.
         if (baseKey() != baseKey_) {
+            // A picture still being decoded leaves the one on show until it is ready, when this
+            // comes back: a blank window in between would flash, and cost a repaint.
+            if (decoding() && baseKey(false) == baseBoxes_) return;
             base_ = QPixmap();
             rememberAreas();
             repaintSoon(rect());

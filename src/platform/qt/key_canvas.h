@@ -72,8 +72,11 @@ private:
     void paintPicture(QPainter& p, const std::string& path, const QRect& box);
     // The pictures and the backgrounds of the picture boxes: the layer under everything else.
     void paintBase(QPainter& p);
-    // What the base layer depends on; a change of it makes the layer again.
-    QString baseKey();
+    // What the base layer depends on; a change of it makes the layer again. Without the
+    // pictures: only where the boxes are.
+    QString baseKey(bool pictures = true);
+    // Whether a picture of the base layer is still being decoded.
+    bool decoding();
     void ensureBase();
     // Puts the base layer back over the part of `box` being repainted.
     void restoreBase(QPainter& p, const QRect& box);
@@ -111,7 +114,8 @@ private:
     CaptionText captions_;
     QPixmap base_;
     QString baseKey_;
-    QPixmap piano_;  // the piano's picture, whose black keys go back over lit white keys
+    QString baseBoxes_;  // baseKey(false) of the base layer
+    QPixmap piano_;      // the piano's picture, whose black keys go back over lit white keys
     // The area each painted control covered when last painted.
     std::unordered_map<const Control*, QRect> areas_;
     const bool paintAll_;

@@ -294,6 +294,11 @@ bool QtPictureLoader::holds(qint64 cacheKey) const {
                        [cacheKey](const Cached& c) { return c.image.cacheKey() == cacheKey; });
 }
 
+bool QtPictureLoader::pending(const std::string& path) const {
+    const auto it = cache_.constFind(text(path));
+    return it != cache_.constEnd() && it->pending;
+}
+
 QImage QtPictureLoader::image(const std::string& path) {
     const QString file = text(path);
     if (dropDue_) dropUnused(file);

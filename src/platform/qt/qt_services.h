@@ -71,6 +71,8 @@ public:
     QStringList cached() const { return cache_.keys(); }
     // Whether a picture of this QImage::cacheKey() is held.
     bool holds(qint64 cacheKey) const;
+    // Whether the picture of a file is being decoded on a worker.
+    bool pending(const std::string& path) const;
 
     // More pixels than this make a picture large; of a large one the top-left kShownSize
     // square is kept.

@@ -428,9 +428,25 @@ QRect KeyCanvas::areaOf(const Control& c) {
 
 void KeyCanvas::rememberAreas() {
     areas_.clear();
+    keyboard_ = QRect();
     form_.forEachControl([this](Control& c) {
-        if (c.viewKind() == ViewKind::Painted) areas_[&c] = areaOf(c);
+        if (c.viewKind() != ViewKind::Painted) return;
+        areas_[&c] = areaOf(c);
+        widenKeyboard(c, areas_[&c]);
     });
+}
+
+bool KeyCanvas::onKeyboard(const Control& c) const {
+    Form1& f = form_;
+    const int i = c.index();
+    auto is = [&](const Control* member) { return member == &c; };
+    return is(f.shp_key.find(i)) || is(f.shp_img.find(i)) || is(f.lbl_KeyCaption.find(i)) ||
+           is(f.Label1.find(i));
+}
+
+void KeyCanvas::widenKeyboard(const Control& c, const QRect& area) {
+    // The box only grows: it may hold more than the keyboard, never less.
+    if (!area.isEmpty() && !keyboard_.contains(area) && onKeyboard(c)) keyboard_ |= area;
 }
 
 void KeyCanvas::controlChanged(const Control& c) {
@@ -455,11 +471,13 @@ void KeyCanvas::controlChanged(const Control& c) {
     if (it == areas_.end()) {
         // Not seen before: where it was is unknown.
         areas_[&c] = now;
+        widenKeyboard(c, now);
         repaintSoon(rect());
         return;
     }
     const QRect dirty = it->second.united(now);
     it->second = now;
+    widenKeyboard(c, now);
     if (!dirty.isEmpty()) repaintSoon(dirty);
 }
 
@@ -621,12 +639,18 @@ void KeyCanvas::paintLayers(QPainter& p) {
     restoreBase(p, rect());
     paintControlPanel(p);
 
-    f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
-    f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
+    // Most repaints while playing lie off the keyboard (the piano, the staff, the progress bar).
+    const bool keyboard = paintAll_ || keyboard_.intersects(dirty_);
+    if (keyboard) {
+        f.shp_img.forEach([&](const Shape& s) { paintShape(p, s); });
+        f.shp_key.forEach([&](const Shape& s) { paintShape(p, s); });
+    }
     // The rings lie on the window's own surface: over the picture, under the captions.
     rings_->paint(p, dirty_);
-    f.lbl_KeyCaption.forEach([&](const Label& l) { paintLabel(p, l, kKeyCaptionAlign); });
-    f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });
+    if (keyboard) {
+        f.lbl_KeyCaption.forEach([&](const Label& l) { paintLabel(p, l, kKeyCaptionAlign); });
+        f.Label1.forEach([&](const Label& l) { paintLabel(p, l, Qt::AlignCenter); });
+    }
 
     paintStaffBox(p);
     paintShape(p, f.shp_BScr);

@@ -97,6 +97,10 @@ private:
     // The pixels a control paints: its box, and the text of a caption wherever it reaches.
     QRect areaOf(const Control& c);
     void rememberAreas();
+    // Whether a control is one of the keyboard's shapes and captions.
+    bool onKeyboard(const Control& c) const;
+    // Takes in the area of a control, when it is one of the keyboard's.
+    void widenKeyboard(const Control& c, const QRect& area);
     // Repaints an area with the next frame.
     void repaintSoon(const QRegion& area, bool ring = false);
     void showPending();
@@ -118,6 +122,8 @@ private:
     QPixmap piano_;      // the piano's picture, whose black keys go back over lit white keys
     // The area each painted control covered when last painted.
     std::unordered_map<const Control*, QRect> areas_;
+    // Holds every area of the keyboard's shapes and captions: a repaint outside it skips them.
+    QRect keyboard_;
     const bool paintAll_;
     QRegion pending_;      // changed since the last frame
     bool posted_ = false;  // a repaint was asked for and is not painted yet

@@ -476,8 +476,8 @@ void KeyCanvas::controlChanged(const Control& c) {
         return;
     }
     const QRect dirty = it->second.united(now);
+    if (now != it->second) widenKeyboard(c, now);
     it->second = now;
-    widenKeyboard(c, now);
     if (!dirty.isEmpty()) repaintSoon(dirty);
 }
 

@@ -70,36 +70,32 @@ TEST(QtDialogs, AKeptFileDialogStartsAfreshEachTime) {
     QWidget window;
     QtDialogs dialogs;
     dialogs.setParent(&window);
-    QPointer<QFileDialog> first;
-    std::vector<std::string> seen;  // title, filters and name as each use opened
-    const auto answer = [&](const QString& typed) {
-        QTimer::singleShot(0, [&, typed] {
+    QPointer<QFileDialog> kept;     // the first use's, gone if torn down
+    std::vector<std::string> seen;  // title|filters|name as each use opens, then its answer
+    const QString dir = QDir::tempPath() + u'/';
+    auto save = [&](const FileDialogRequest& request, const QString& typed) {
+        QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            if (!first) first = dialog;
+            if (seen.empty()) kept = dialog;
+            EXPECT_EQ(dialog, kept.data());
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            ASSERT_NE(name, nullptr);
             seen.push_back((dialog->windowTitle() + u'|' + dialog->nameFilters().join(u';') + u'|' +
                             name->text())
                                .toStdString());
-            name->setText(typed);
-            name->completer()->complete();
+            name->setText(dir + typed);
+            name->completer()->complete();  // left open, it would take the window's keys
             QMetaObject::invokeMethod(dialog, "accept");
         });
+        seen.push_back(dialogs.saveFile(request).value_or("none"));
     };
-    const QString dir = QDir::tempPath() + QStringLiteral("/");
-    answer(dir + QStringLiteral("first.vsp"));
-    const auto chosen = dialogs.saveFile({"저장", "", "*.vsp|*.vsp", "", ".vsp", 0});
-    answer(dir + QStringLiteral("second.vns"));
-    const auto again = dialogs.saveFile({"키 저장", "", "*.vns|*.vns", "", "", 0});
-    EXPECT_EQ(chosen, (dir + QStringLiteral("first.vsp")).toStdString());
-    EXPECT_EQ(again, (dir + QStringLiteral("second.vns")).toStdString());
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], "저장|*.vsp (*.vsp)|");
-    EXPECT_EQ(seen[1], "키 저장|*.vns (*.vns)|");
-    ASSERT_TRUE(first);  // kept, not torn down
-    EXPECT_FALSE(first->isVisible());
-    const auto* name = first->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    save({"저장", "", "*.vsp|*.vsp", "", ".vsp", 0}, QStringLiteral("first.vsp"));
+    save({"키 저장", "", "*.vns|*.vns", "", "", 0}, QStringLiteral("second.vns"));
+    const std::string d = dir.toStdString();
+    EXPECT_EQ(seen, (std::vector<std::string>{"저장|*.vsp (*.vsp)|", d + "first.vsp",
+                                              "키 저장|*.vns (*.vns)|", d + "second.vns"}));
+    ASSERT_TRUE(kept);
+    const auto* name = kept->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     EXPECT_FALSE(name->completer()->popup()->isVisible());
 }
 

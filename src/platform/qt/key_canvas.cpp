@@ -246,8 +246,7 @@ QString KeyCanvas::baseKey(bool pictures) {
                       .arg(height())
                       .arg(f.form.heightTwips())
                       .arg(picture(f.form.picture()));
-    for (const PictureBox* box :
-         {&f.img_ControlPanel, &f.pic_ProgBack, &f.pic_Palette, &f.Picture1, &f.pic_CircleTouch}) {
+    for (const PictureBox* box : pictureBoxes()) {
         const QRect r = rectOf(*box);
         key += QStringLiteral("|%1 %2,%3,%4,%5 %6")
                    .arg(box->visible())
@@ -260,13 +259,16 @@ QString KeyCanvas::baseKey(bool pictures) {
     return key;
 }
 
-bool KeyCanvas::decoding() {
+std::array<const PictureBox*, 5> KeyCanvas::pictureBoxes() const {
     Form1& f = form_;
-    if (pictures_.pending(f.form.picture())) return true;
-    for (const PictureBox* box :
-         {&f.img_ControlPanel, &f.pic_ProgBack, &f.pic_Palette, &f.Picture1, &f.pic_CircleTouch})
-        if (pictures_.pending(box->picture())) return true;
-    return false;
+    return {&f.img_ControlPanel, &f.pic_ProgBack, &f.pic_Palette, &f.Picture1, &f.pic_CircleTouch};
+}
+
+bool KeyCanvas::decoding() {
+    const auto boxes = pictureBoxes();
+    return pictures_.pending(form_.form.picture()) ||
+           std::any_of(boxes.begin(), boxes.end(),
+                       [this](const PictureBox* box) { return pictures_.pending(box->picture()); });
 }
 
 void KeyCanvas::paintBase(QPainter& p) {
@@ -431,8 +433,9 @@ void KeyCanvas::rememberAreas() {
     keyboard_ = QRect();
     form_.forEachControl([this](Control& c) {
         if (c.viewKind() != ViewKind::Painted) return;
-        areas_[&c] = areaOf(c);
-        widenKeyboard(c, areas_[&c]);
+        const QRect area = areaOf(c);
+        areas_[&c] = area;
+        widenKeyboard(c, area);
     });
 }
 

@@ -17,6 +17,7 @@
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <unordered_map>
 
@@ -75,6 +76,8 @@ private:
     // What the base layer depends on; a change of it makes the layer again. Without the
     // pictures: only where the boxes are.
     QString baseKey(bool pictures = true);
+    // The picture boxes of the base layer.
+    std::array<const PictureBox*, 5> pictureBoxes() const;
     // Whether a picture of the base layer is still being decoded.
     bool decoding();
     void ensureBase();

@@ -2,7 +2,6 @@
 // dialogs, and picture checking and loading.
 #pragma once
 
-#include <QFileDialog>
 #include <QHash>
 #include <QImage>
 #include <QPointer>
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "form/services.h"
+
+class QFileDialog;
 
 namespace muto::qt {
 
